@@ -1,0 +1,28 @@
+# The two commands of the project. Each installs what it needs, configures and builds.
+#   make run   - runs the application (until it exists: plays a demo mix package)
+#   make test  - builds and runs every test, in a normal and a sanitizer build
+.PHONY: run test build deps bench format clean
+
+JOBS ?= $(shell nproc)
+
+deps:
+	@bash scripts/setup-deps.sh
+
+build: deps
+	@cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh
+
+test: deps
+	@bash scripts/test.sh
+
+bench: build
+	@./build/bench/engine_bench
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-fuzz out
