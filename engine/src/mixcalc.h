@@ -4,6 +4,10 @@
 
 namespace mx {
 
+// Allocates the solver buffers at full load (order, dependency matrix, constraint arrays with room
+// for presets + skins + 2 x nodes entries). 0 on success, -1 on allocation failure.
+int mxcAlloc(mxp4_package* p);
+void mxcFree(mxp4_package* p);
 // Computes the solving order, the dependency matrix and the soft-relation list (once, at load).
 // Returns 0, or 1 when the dependencies are cyclic (some node could not be ordered).
 int mxcPrecalc(mxp4_package* p);
