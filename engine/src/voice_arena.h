@@ -1,0 +1,43 @@
+// Per-voice arenas serving the Vorbis decoder's allocations, so that opening, reading and closing
+// a stream while rendering allocates nothing from the heap.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "package.h"
+
+namespace mx {
+
+// Arena size per voice, measured on the decoder's peak for the streams packages carry.
+constexpr size_t kVoiceArenaBytes = 512 * 1024;
+
+VoiceArena* arenaCreate(size_t bytes);
+void arenaDestroy(VoiceArena* arena);
+// Bytes in use, and the most ever in use since creation.
+size_t arenaInUse(const VoiceArena* arena);
+size_t arenaPeak(const VoiceArena* arena);
+
+// Allocations served by the real heap because no arena was current or it was exhausted.
+uint64_t arenaFallbackCount();
+
+// Makes `arena` the calling thread's current arena for the decoder's allocations.
+class ArenaScope {
+  public:
+    explicit ArenaScope(VoiceArena* arena);
+    ~ArenaScope();
+    ArenaScope(const ArenaScope&) = delete;
+    ArenaScope& operator=(const ArenaScope&) = delete;
+
+  private:
+    VoiceArena* previous_;
+};
+
+} // namespace mx
+
+// The decoder libraries are linked with their malloc family renamed to these.
+extern "C" {
+void* mx_vorbis_malloc(size_t size);
+void* mx_vorbis_calloc(size_t count, size_t size);
+void* mx_vorbis_realloc(void* ptr, size_t size);
+void mx_vorbis_free(void* ptr);
+}
