@@ -225,6 +225,7 @@ struct Voice {
     int32_t track = -1;
     int32_t clip = -1; // -1 = free
     int64_t start = 0; // sample time at which the clip's audio starts
+    bool silent = false; // a read came back short: no more audio until the clip's end
     VoiceSource src;
 };
 
