@@ -1,17 +1,219 @@
-// Dynamic-range compressor of the mix output.
+// Dynamic-range compressor of the mix output: level detection per 128-frame block, an
+// attack/release envelope in 1/256 dB and a Q15 gain ramped across the block.
 #include "compressor.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "fixed.h"
+#include "tables.h"
+
 namespace mx {
-void compressorInit(CompressorContext* c, float, float, float, float, int32_t, float, float,
+namespace {
+
+// Truncating float-to-int conversion that saturates instead of invoking undefined behaviour
+// on out-of-range or NaN values from a hostile header.
+int32_t truncSat(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+double clampd(double v, double lo, double hi) {
+    if (std::isnan(v)) return lo;
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+
+int32_t sat32(int64_t v) {
+    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
+}
+
+int32_t sat16from64(int64_t v) {
+    return v > 32767 ? 32767 : (v < -32768 ? -32768 : static_cast<int32_t>(v));
+}
+
+int64_t abs64(int64_t v) {
+    return v < 0 ? -v : v;
+}
+
+// Level of an RMS sum b in 1/256 dB.
+int32_t rmsLevel(int64_t b) {
+    if (b < 65536) return kLevelTable[b / 128] / 2 - 10788;
+    if (b < 4194304) return kLevelTable[b / 8192] / 2 - 6165;
+    return kLevelTable[511] / 2 - 6165;
+}
+
+// Level of a peak or mean amplitude b (16-bit scale) in 1/256 dB.
+int32_t amplitudeLevel(int64_t b) {
+    if (b > 32767) b = 32767;
+    if (b < 512) return kLevelTable[b] - 23119;
+    return kLevelTable[b / 64] - 13871;
+}
+
+// Envelope update and target gain from a block level; returns the Q15 target.
+int32_t updateEnvelope(CompressorContext* c, int32_t level) {
+    int32_t over = level > c->threshold ? level - c->threshold : 0;
+    if (over > c->envelope) {
+        int64_t d = static_cast<int64_t>(c->envelope - c->previousOver) * c->attack1 -
+                    static_cast<int64_t>(over - c->previousOver) * c->attack2;
+        c->envelope = sat32(over + (d >> 15));
+    } else {
+        c->envelope = sat32((static_cast<int64_t>(c->envelope) * c->release) >> 15);
+    }
+    c->previousOver = over;
+    // The envelope can exceed the 128 dB the tables cover (a level over a very low threshold);
+    // clamp the lookup rather than read past the coarse table.
+    int32_t e = clampi(c->envelope, 0, 128 * 256 - 1);
+    int64_t g = (static_cast<int64_t>(c->fine[e & 255]) * c->coarse[e >> 8]) >> 15;
+    g = (g * c->makeup) >> 8;
+    if (g > c->ceiling) g = c->ceiling;
+    return sat32(g);
+}
+
+// One output value: the Q15 gain times a value with `frac` fractional bits, split in three
+// products so that each fits in 32 bits on the original target.
+int16_t applyGain(int64_t g, int64_t v, int frac) {
+    int64_t out = ((g * ((v >> (frac + 8)) & 127)) >> 7) + ((g * ((v >> frac) & 255)) >> 15) +
+                  g * (v >> (frac + 15));
+    return static_cast<int16_t>(sat16from64(out));
+}
+
+} // namespace
+
+void compressorInit(CompressorContext* c, float thresholdDb, float ratioSlope, float attackS,
+                    float releaseS, int32_t sampleRate, float makeupDb, float ceiling,
                     int32_t modeFlags) {
     c->mode = modeFlags;
+    if (thresholdDb < -128.0f)
+        c->threshold = -32768;
+    else if (thresholdDb >= 0.0f)
+        c->threshold = 0;
+    else
+        c->threshold = static_cast<int32_t>(static_cast<double>(thresholdDb) * 256.0);
+
+    double s;
+    if (ratioSlope < 0.0f)
+        s = -1.0;
+    else if (ratioSlope > 1.0f)
+        s = 0.0;
+    else
+        s = static_cast<double>(ratioSlope) - 1.0; // NaN falls through to here
+    if (std::isnan(s)) s = 0.0;
+    double attack = clampd(attackS, 0.0001, 10.0);
+    double release = clampd(releaseS, 0.0001, 10.0);
+    double makeup = clampd(makeupDb, -144.0, 100.0);
+
+    c->coarse[0] = 32768;
+    c->fine[0] = 32768;
+    for (int k = 1; k < 128; ++k)
+        c->coarse[k] = static_cast<uint16_t>(truncSat(32768.0 * std::pow(10.0, k * s / 20.0)));
+    for (int j = 1; j < 256; ++j)
+        c->fine[j] = static_cast<uint16_t>(truncSat(32768.0 * std::pow(10.0, j * s / 5120.0)));
+
+    double rate = static_cast<double>(sampleRate);
+    double u = static_cast<double>(sampleRate / 128);
+    double t = std::pow(10.0, -2.0 / (rate * attack));
+    double v = std::pow(10.0, -2.0 / (u * attack));
+    c->attack1 = truncSat(v * 32768.0);
+    c->attack2 = truncSat(((1.0 - v) * t / (1.0 - t)) / 128.0 * 32768.0);
+    c->release = truncSat(std::pow(10.0, -2.0 / (u * release)) * 32768.0);
+
+    c->makeup = truncSat(std::pow(10.0, makeup / 20.0) * 256.0);
+    c->ceiling = truncSat(static_cast<double>(ceiling) * 32768.0);
+    c->gain = 32767;
+    c->envelope = 0;
+    c->previousOver = 0;
 }
+
 void compressorDisable(CompressorContext* c) {
     c->mode = 0;
 }
+
 int32_t compressorActive(const CompressorContext* c) {
     return c->mode;
 }
-void compressorProcess(CompressorContext*, int16_t*, const int32_t*) {}
-void compressorProcessFreq(CompressorContext*, int16_t*, const int32_t*, const int32_t*) {}
+
+void compressorProcess(CompressorContext* c, int16_t* out, const int32_t* acc) {
+    int32_t level;
+    if (c->mode & 8) {
+        int64_t b = 0;
+        for (int f = 0; f < 128; ++f) {
+            int64_t l = acc[2 * f] >> 11;
+            int64_t r = acc[2 * f + 1] >> 11;
+            int64_t m = l * l > r * r ? l * l : r * r;
+            b += m >> 10;
+        }
+        level = rmsLevel(b);
+    } else if (c->mode & 2) {
+        int64_t peak = 0;
+        for (int i = 0; i < 256; ++i) {
+            int64_t a = abs64(acc[i]);
+            if (a > peak) peak = a;
+        }
+        level = amplitudeLevel(peak >> 8);
+    } else {
+        int64_t sum = 0;
+        for (int f = 0; f < 128; ++f) {
+            int64_t l = abs64(acc[2 * f] >> 8);
+            int64_t r = abs64(acc[2 * f + 1] >> 8);
+            sum += l > r ? l : r;
+        }
+        level = amplitudeLevel(sum >> 7);
+    }
+
+    int32_t target = updateEnvelope(c, level);
+    int64_t g = c->gain;
+    int64_t step = (static_cast<int64_t>(target) - c->gain) / 256;
+    for (int i = 0; i < 256; ++i) {
+        out[i] = applyGain(g, acc[i], 8);
+        g += step;
+    }
+    c->gain = target;
+}
+
+void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* left,
+                           const int32_t* right) {
+    int64_t vl[128];
+    int64_t vr[128];
+    for (int f = 0; f < 128; ++f) {
+        vl[f] = static_cast<int64_t>(left[f]) + left[128 + f];
+        vr[f] = static_cast<int64_t>(right[f]) + right[128 + f];
+    }
+
+    int32_t level;
+    if (c->mode & 8) {
+        int64_t b = 0;
+        for (int f = 0; f < 128; ++f) {
+            int64_t l = sat16from64(vl[f] >> 12);
+            int64_t r = sat16from64(vr[f] >> 12);
+            int64_t m = l * l > r * r ? l * l : r * r;
+            b += m >> 10;
+        }
+        level = rmsLevel(b);
+    } else {
+        int64_t peak = 0;
+        int64_t sum = 0;
+        for (int f = 0; f < 128; ++f) {
+            int64_t l = abs64(vl[f] >> 9);
+            int64_t r = abs64(vr[f] >> 9);
+            int64_t m = l > r ? l : r;
+            if (m > peak) peak = m;
+            sum += m;
+        }
+        level = amplitudeLevel((c->mode & 2) ? peak : (sum >> 7));
+    }
+
+    int32_t target = updateEnvelope(c, level);
+    int64_t g = c->gain;
+    int64_t step = (static_cast<int64_t>(target) - c->gain) / 128;
+    for (int f = 0; f < 128; ++f) {
+        out[2 * f] = applyGain(g, vl[f], 9);
+        out[2 * f + 1] = applyGain(g, vr[f], 9);
+        g += step;
+    }
+    c->gain = target;
+}
+
 } // namespace mx

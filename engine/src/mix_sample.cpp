@@ -1,6 +1,74 @@
-// Sample mixing: every voice decoded to 16-bit PCM, scaled and summed in a 32-bit accumulator.
+// Sample mixing: every voice decoded to 16-bit PCM, scaled by clip gain and track volume and
+// summed into a 32-bit accumulator with 8 fractional bits, then compressed or clamped.
+#include <cstring>
+
+#include "compressor.h"
+#include "fixed.h"
+#include "mix_voice.h"
 #include "render.h"
+#include "rsc.h"
 
 namespace mx {
-void _musicMixWav(mxp4_package*, int16_t*) {}
+namespace {
+
+// Gains come from the file unchecked; saturate rather than overflow the accumulator.
+inline void accumulate(int32_t& a, int32_t gain, int32_t sample) {
+    int64_t v = static_cast<int64_t>(a) + static_cast<int64_t>(gain) * sample;
+    a = v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
+}
+
+void mixVoice(mxp4_package* p, Voice& v, int32_t* acc) {
+    MixState* m = p->mix;
+    int64_t e = v.start - m->now;
+    int64_t end = v.start + p->clips.items[v.clip].audioLength - m->now;
+    if (e >= kBufferFrames) return;
+    int64_t f0 = e > 0 ? e : 0;
+    int64_t last = end < kBufferFrames ? end : kBufferFrames;
+    int64_t want = last - f0;
+    if (want > 0 && !v.silent) {
+        int32_t got = rscAudioRead(p, &v, m->readBuffer, static_cast<int32_t>(want));
+        if (got > want) got = static_cast<int32_t>(want);
+        if (got < want) {
+            // A short read means the resource ended early or failed: the voice keeps its slot
+            // but stays silent until its clip's end passes.
+            v.silent = true;
+            if (got < 0) got = 0;
+        }
+        int32_t gl, gr;
+        voiceGains(p, v, &gl, &gr);
+        int32_t* a = acc + 2 * f0;
+        const int16_t* s = m->readBuffer;
+        if (v.src.channelsMinus1 == 0) {
+            for (int32_t j = 0; j < got; ++j) {
+                accumulate(a[2 * j], gl, s[j]);
+                accumulate(a[2 * j + 1], gr, s[j]);
+            }
+        } else {
+            for (int32_t j = 0; j < got; ++j) {
+                accumulate(a[2 * j], gl, s[2 * j]);
+                accumulate(a[2 * j + 1], gr, s[2 * j + 1]);
+            }
+        }
+    }
+    if (end < kBufferFrames) voiceFree(v);
+}
+
+} // namespace
+
+void _musicMixWav(mxp4_package* p, int16_t* out) {
+    MixState* m = p->mix;
+    int32_t* acc = m->accumulator;
+    std::memset(acc, 0, sizeof(int32_t) * 2 * kBufferFrames);
+    for (Voice& v : m->voices)
+        if (v.clip >= 0) mixVoice(p, v, acc);
+
+    if (compressorActive(&m->compressor)) {
+        for (int b = 0; b < kBufferFrames / 128; ++b)
+            compressorProcess(&m->compressor, out + 256 * b, acc + 256 * b);
+    } else {
+        for (int i = 0; i < 2 * kBufferFrames; ++i)
+            out[i] = static_cast<int16_t>(sat16sym(acc[i] >> 8));
+    }
+}
+
 } // namespace mx
