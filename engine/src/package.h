@@ -215,6 +215,7 @@ struct VoiceSource {
     int32_t mixGainLeft = 256; // gains applied when the spectrum is mixed (1/256)
     int32_t mixGainRight = 256;
     VoiceArena* arena = nullptr;
+    int64_t freqSampleCount = -1; // samples accounted by the frequency path since the last resync
     // ADPCM
     uint8_t adpcmHeader[12] = {};
     int32_t predictor[2] = {};
@@ -263,6 +264,8 @@ struct SpectrumAccumulator {
     int32_t* channel[2] = {nullptr, nullptr}; // kAccLength values each
     vorbis_block* lastBlock = nullptr;        // block whose window flags the final transform uses
     long lastLW = 0, lastW = 0, lastNW = 0;   // copies of those flags (the block may be gone)
+    const void* window[2] = {nullptr, nullptr}; // Tremor's static window tables of that block
+    long blocksizes[2] = {0, 0};                // copies of the stream's two block sizes
     int32_t slot = 0;
     int32_t state = -1; // -1 first frame after reset, 1 afterwards
 };
