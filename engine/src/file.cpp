@@ -60,9 +60,12 @@ void filePath(const char* path, char* out, size_t outSize) {
 }
 
 int fsrcopenInto(FileSource* src, uint8_t* buffer, const char* path) {
-    if (!src || !buffer || !path || !rootValid) return 0;
+    if (!src || !buffer || !path) return 0;
     char full[_ROOTPATHMAX + kMaxPath];
-    size_t rootLen = std::strlen(_ROOTPATHREAL);
+    // An absolute path names its file already: prefixing the root would point somewhere else.
+    bool absolute = path[0] == '/';
+    if (!absolute && !rootValid) return 0;
+    size_t rootLen = absolute ? 0 : std::strlen(_ROOTPATHREAL);
     size_t pathLen = std::strlen(path);
     if (rootLen + pathLen >= sizeof(full)) return 0;
     std::memcpy(full, _ROOTPATHREAL, rootLen);
