@@ -13,6 +13,8 @@ constexpr size_t kVoiceArenaBytes = 512 * 1024;
 
 VoiceArena* arenaCreate(size_t bytes);
 void arenaDestroy(VoiceArena* arena);
+// Forgets every block: after the decoder that used the arena was cleared.
+void arenaReset(VoiceArena* arena);
 // Bytes in use, and the most ever in use since creation.
 size_t arenaInUse(const VoiceArena* arena);
 size_t arenaPeak(const VoiceArena* arena);
