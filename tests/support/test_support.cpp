@@ -100,7 +100,9 @@ std::vector<int16_t> constant(int frames, int channels, int16_t value) {
 
 mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec) {
     mxp4w::PackageWriter w;
+    w.header[2] = w.header[3] = -1; // no mix-wide texts
     w.header[6] = spec.sampleRate;
+    w.header[12] = -1;
     w.embedResources = spec.embed;
 
     // Node n's option k plays its own clip and resource.

@@ -1,0 +1,239 @@
+// The mxp4 tool run as a program on packages made with the writer: info, solve and render.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "test_support.h"
+
+namespace {
+
+using nlohmann::json;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the tool with the given arguments (each single-quoted), capturing stdout.
+ToolRun mxp4(const std::vector<std::string>& args) {
+    std::string cmd = "'" MXP4_TOOL "'";
+    for (const std::string& a : args) cmd += " '" + a + "'";
+    cmd += " 2>/dev/null";
+    ToolRun r;
+    FILE* f = popen(cmd.c_str(), "r");
+    if (!f) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
+    int st = pclose(f);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+json parse(const ToolRun& r) {
+    json j = json::parse(r.out, nullptr, false);
+    EXPECT_FALSE(j.is_discarded()) << r.out;
+    return j;
+}
+
+int32_t le32(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<int32_t>(b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) |
+                                (uint32_t(b.at(at + 3)) << 24));
+}
+
+TEST(Mxp4Info, DescribesAValidPackage) {
+    ts::TempDir dir;
+    ts::SimplePackage spec;
+    spec.userTracks = 2;
+    spec.options = 2;
+    spec.skins = 2;
+    spec.sampleRate = 22050;
+    mxp4w::PackageWriter w = ts::makeSimplePackage(spec);
+    w.header[4] = 8;
+    std::string pkg = ts::writePackage(w, dir);
+
+    ToolRun r = mxp4({"info", pkg, "--json"});
+    EXPECT_EQ(r.status, 0);
+    json j = parse(r);
+    EXPECT_EQ(j["verdict"], "ok");
+    EXPECT_EQ(j["version"], 1);
+    EXPECT_EQ(j["sample_rate"], 22050);
+    EXPECT_EQ(j["compressor"], 8);
+    const json& c = j["counts"];
+    EXPECT_EQ(c["tracks"], 3);
+    EXPECT_EQ(c["clips"], 5);
+    EXPECT_EQ(c["nodes"], 3);
+    EXPECT_EQ(c["options"], 5);
+    EXPECT_EQ(c["relations"], 0);
+    EXPECT_EQ(c["conditions"], 0);
+    EXPECT_EQ(c["presets"], 0);
+    EXPECT_EQ(c["skins"], 2);
+    EXPECT_EQ(c["aux_texts"], 0);
+    EXPECT_EQ(c["aux_resources"], 0);
+    EXPECT_EQ(c["resources"], 5);
+    EXPECT_EQ(j["freq"], false); // PCM WAV resources rule out frequency mixing
+    ASSERT_EQ(j["skins"].size(), 2u);
+    EXPECT_EQ(j["skins"][1]["name"], "Skin 1 FR");
+    EXPECT_EQ(j["skins"][1]["option"], w.skins[1].option);
+    EXPECT_EQ(j["skins"][1]["priority"], 11);
+    EXPECT_EQ(j["user_tracks"], json({"track0", "track1"}));
+    ASSERT_EQ(j["resources"].size(), 5u);
+    int64_t offset = 0;
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(j["resources"][i]["kind"], 2);
+        EXPECT_EQ(j["resources"][i]["offset"], offset);
+        EXPECT_EQ(j["resources"][i]["length"], w.resources[i].data.size());
+        offset += static_cast<int64_t>(w.resources[i].data.size());
+    }
+
+    ToolRun text = mxp4({"info", pkg});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("verdict: ok"), std::string::npos);
+    EXPECT_NE(text.out.find("Skin 0 FR"), std::string::npos);
+}
+
+TEST(Mxp4Info, ReportsTheVerdictOfARejectedPackage) {
+    ts::TempDir dir;
+    mxp4w::PackageWriter w = ts::makeSimplePackage();
+
+    std::vector<uint8_t> bytes = w.build();
+    bytes[0] = 'X';
+    ASSERT_TRUE(ts::writeBytes(dir.file("magic.mxp4"), bytes));
+    ToolRun r = mxp4({"info", dir.file("magic.mxp4"), "--json"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(parse(r)["verdict"], "loader -2");
+
+    mxp4w::PackageWriter missing = w;
+    missing.omitChunks = {7};
+    r = mxp4({"info", ts::writePackage(missing, dir, "missing.mxp4"), "--json"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(parse(r)["verdict"], "loader -7");
+
+    mxp4w::PackageWriter badName = w;
+    badName.tracks[1].name = 999;
+    r = mxp4({"info", ts::writePackage(badName, dir, "name.mxp4"), "--json"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(parse(r)["verdict"], "validation 111");
+
+    // A skin pinning a missing option is checked by the full load only: the info-only view of
+    // the file is still reported beside the verdict.
+    mxp4w::PackageWriter badSkin = ts::makeSimplePackage({.skins = 1});
+    badSkin.skins[0].option = 50;
+    r = mxp4({"info", ts::writePackage(badSkin, dir, "skin.mxp4"), "--json"});
+    EXPECT_NE(r.status, 0);
+    json j = parse(r);
+    EXPECT_EQ(j["verdict"], "validation 180");
+    EXPECT_EQ(j["full_load"], false);
+    EXPECT_EQ(j["counts"]["skins"], 1);
+    EXPECT_FALSE(j["counts"].contains("tracks"));
+
+    r = mxp4({"info", dir.file("absent.mxp4")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.out.find("verdict: loader -"), std::string::npos);
+}
+
+TEST(Mxp4Solve, ReportsEveryDecisionDeterministically) {
+    ts::TempDir dir;
+    std::string pkg = ts::writeSimplePackage(dir, {.userTracks = 2, .options = 3});
+    ToolRun a = mxp4({"solve", pkg, "--sections", "8", "--json"});
+    ToolRun b = mxp4({"solve", pkg, "--sections", "8", "--json"});
+    ASSERT_EQ(a.status, 0);
+    EXPECT_EQ(a.out, b.out);
+    json d = parse(a);
+    ASSERT_EQ(d.size(), 8u);
+    int64_t boundary = 0;
+    for (size_t i = 0; i < d.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(d[i]["boundary"], boundary);
+        EXPECT_EQ(d[i]["length"], 11025); // the master clip's section length
+        EXPECT_EQ(d[i]["solved"], 1);
+        EXPECT_EQ(d[i]["comment"], -1);
+        EXPECT_EQ(d[i]["time_origin"], 0);
+        ASSERT_EQ(d[i]["options"].size(), 3u);
+        EXPECT_EQ(d[i]["options"][0], 0);
+        for (int n = 1; n < 3; ++n) {
+            EXPECT_GE(d[i]["options"][n], 0);
+            EXPECT_LT(d[i]["options"][n], 3);
+        }
+        // Each user track starts its chosen clip at the boundary; the master track plays none.
+        ASSERT_EQ(d[i]["started"].size(), 2u);
+        for (int k = 0; k < 2; ++k) {
+            const json& s = d[i]["started"][k];
+            EXPECT_EQ(s["track"], k + 1);
+            EXPECT_EQ(s["clip"], 1 + 3 * k + d[i]["options"][k + 1].get<int>());
+            EXPECT_EQ(s["start"], boundary);
+        }
+        boundary += 11025;
+    }
+
+    ToolRun text = mxp4({"solve", pkg, "--sections", "2"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("boundary"), std::string::npos);
+}
+
+TEST(Mxp4Solve, SelectedSkinPinsItsOption) {
+    ts::TempDir dir;
+    std::string pkg = ts::writeSimplePackage(dir, {.userTracks = 1, .options = 3, .skins = 3});
+    for (int skin = 0; skin < 3; ++skin) {
+        ToolRun r =
+            mxp4({"solve", pkg, "--sections", "5", "--skin", std::to_string(skin), "--json"});
+        ASSERT_EQ(r.status, 0);
+        for (const json& d : parse(r)) EXPECT_EQ(d["options"][1], skin);
+    }
+    EXPECT_NE(mxp4({"solve", pkg, "--sections", "1", "--skin", "3"}).status, 0);
+    EXPECT_NE(mxp4({"solve", pkg}).status, 0);
+}
+
+TEST(Mxp4Render, WritesAWavOfTheRequestedLengthAndRate) {
+    ts::TempDir dir;
+    std::string pkg = ts::writeSimplePackage(dir, {.sampleRate = 32000});
+    std::string out = dir.file("out.wav");
+    ASSERT_EQ(mxp4({"render", pkg, "-o", out, "--seconds", "1.5"}).status, 0);
+    std::vector<uint8_t> b = ts::readBytes(out);
+    ASSERT_EQ(b.size(), 44u + 48000u * 4);
+    EXPECT_EQ(std::memcmp(b.data(), "RIFF", 4), 0);
+    EXPECT_EQ(le32(b, 4), int32_t(b.size() - 8));
+    EXPECT_EQ(le32(b, 20) & 0xFFFF, 1);
+    EXPECT_EQ(le32(b, 20) >> 16, 2);
+    EXPECT_EQ(le32(b, 24), 32000);
+    EXPECT_EQ(le32(b, 28), 32000 * 4);
+    EXPECT_EQ(le32(b, 34) & 0xFFFF, 16);
+    EXPECT_EQ(le32(b, 40), 48000 * 4);
+    int peak = 0;
+    for (size_t i = 44; i < b.size(); i += 2)
+        peak = std::max(peak, std::abs(int(int16_t(b[i] | (b[i + 1] << 8)))));
+    EXPECT_GT(peak, 1000);
+
+    // Forcing the sample path on a WAV package changes nothing; muting every user track
+    // silences the mix.
+    std::string again = dir.file("again.wav");
+    ASSERT_EQ(mxp4({"render", pkg, "-o", again, "--seconds", "1.5", "--path", "sample"}).status, 0);
+    EXPECT_EQ(ts::readBytes(again), b);
+    std::string muted = dir.file("muted.wav");
+    ASSERT_EQ(
+        mxp4({"render", pkg, "-o", muted, "--seconds", "1", "--vol", "0:0:0", "--vol", "1:0:0"})
+            .status,
+        0);
+    std::vector<uint8_t> m = ts::readBytes(muted);
+    ASSERT_EQ(m.size(), 44u + 32000u * 4);
+    EXPECT_TRUE(std::all_of(m.begin() + 44, m.end(), [](uint8_t v) { return v == 0; }));
+}
+
+TEST(Mxp4Render, RejectsBadRequests) {
+    ts::TempDir dir;
+    std::string pkg = ts::writeSimplePackage(dir);
+    std::string out = dir.file("x.wav");
+    EXPECT_NE(mxp4({"render", pkg, "-o", out, "--seconds", "1", "--path", "freq"}).status, 0);
+    EXPECT_NE(mxp4({"render", pkg, "-o", out, "--seconds", "1", "--path", "fast"}).status, 0);
+    EXPECT_NE(mxp4({"render", pkg, "-o", out, "--seconds", "1", "--vol", "2:1:1"}).status, 0);
+    EXPECT_NE(mxp4({"render", pkg, "-o", out, "--seconds", "1", "--vol", "0:1"}).status, 0);
+    EXPECT_NE(mxp4({"render", pkg, "-o", out, "--seconds", "-1"}).status, 0);
+    EXPECT_NE(mxp4({"render", pkg, "--seconds", "1"}).status, 0);
+    EXPECT_NE(mxp4({"render", pkg, "-o", dir.file("no/such/dir.wav"), "--seconds", "1"}).status, 0);
+    EXPECT_NE(mxp4({"frobnicate", pkg}).status, 0);
+}
+
+} // namespace
