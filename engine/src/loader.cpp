@@ -204,8 +204,11 @@ int readChunk(int type, BodyReader& in, mxp4_package* p) {
             n.condFirst = r.w(5);
             n.condCount = r.w(6);
             n.name = r.w(7);
-            // The affinity rows of a node are indexed by its option count: never negative.
+            // A negative count is an empty range; the affinity rows of the other node are
+            // indexed by its option count, which must never be negative.
             n.optionCount = clampZero(n.optionCount);
+            n.relationCount = clampZero(n.relationCount);
+            n.condCount = clampZero(n.condCount);
             n.previous = n.current = n.tried = n.saved = n.forced = -1;
             n.orderPos = -1;
         });
@@ -227,6 +230,7 @@ int readChunk(int type, BodyReader& in, mxp4_package* p) {
             x.condFirst = r.w(4);
             x.condCount = r.w(5);
             x.name = r.w(6);
+            x.condCount = clampZero(x.condCount);
             x.owner = -1;
             x.link = -1;
         });
