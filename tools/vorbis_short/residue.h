@@ -1,0 +1,57 @@
+// Residue type 2 over the interleaved magnitude/angle vector of a stereo short block:
+// partition classes by peak value and a cascade of lattice books for the large ones.
+#pragma once
+
+#include "bit_writer.h"
+#include "codebook.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vshort {
+
+class Residue {
+  public:
+    static constexpr int kLength = 256; // 128 bins x 2 channels, interleaved
+    static constexpr int kPartitionSize = 16;
+    static constexpr int kPartitions = kLength / kPartitionSize;
+    static constexpr int kClasses = 8;
+    static constexpr int kClassesPerWord = 2; // classification book dimension
+    static constexpr int kMaxStages = 3;
+    static constexpr int kMaxValue = 2456; // largest |value| the deepest cascade reaches
+
+    Residue();
+
+    // Class of every partition of `v` (values within +-kMaxValue).
+    void classify(const int16_t* v, uint8_t* classes) const;
+    // Adds the entries writePacket would send to the books' counts.
+    void count(const int16_t* v, const uint8_t* classes);
+    // Refits every book's code lengths to the counts gathered so far.
+    void fitBooks();
+
+    int bookCount() const { return 1 + static_cast<int>(vq_.size()); }
+    const Codebook& book(int i) const {
+        return i == 0 ? classBook_ : vq_[static_cast<size_t>(i - 1)];
+    }
+    // `firstBook` is the setup header index of book(0).
+    void writeConfig(BitWriter& w, int firstBook) const;
+    void writePacket(BitWriter& w, const int16_t* v, const uint8_t* classes) const;
+
+  private:
+    struct Class {
+        int maxAbs;
+        int stages;
+        int book[kMaxStages]; // index into vq_, coarsest first
+    };
+    // Multiple of the stage's step that value `x` of class `c` contributes at `stage`.
+    int stageValue(const Class& c, int stage, int x) const;
+    template <class Fn> void forEachEntry(const int16_t* v, const uint8_t* classes, Fn&& fn) const;
+
+    Codebook classBook_;
+    std::vector<Codebook> vq_;
+    std::vector<Class> classes_;
+    std::vector<uint64_t> classCounts_;
+    std::vector<std::vector<uint64_t>> vqCounts_;
+};
+
+} // namespace vshort
