@@ -2,7 +2,10 @@
 // by Tremor's own read and by the frequency path.
 #pragma once
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "freq/tremor_hooks.h"
@@ -88,7 +91,7 @@ inline std::vector<int16_t> freqDecode(const std::vector<uint8_t>& bytes, int32_
                                        int extraFrames = 1) {
     std::vector<int16_t> out;
     mx::SpectrumAccumulator acc;
-    if (!mx::BufferMixedOGGInit(&acc)) return out;
+    if (mx::BufferMixedOGGInit(&acc) != 0) return out;
     OpenStream s(bytes);
     long total = 0;
     bool ended = false;
@@ -122,6 +125,27 @@ inline long tremorFrameOf(long p) {
     if (p < 1408) return p + 128;
     if (p < 1536) return -1;
     return p;
+}
+
+// Path of a fixture of the tests' data directory (Ogg streams encoded by the reference encoder).
+inline std::string fixture(const std::string& name) {
+#ifdef ZEPHRUN_TEST_DATA_DIR
+    std::string dir = ZEPHRUN_TEST_DATA_DIR;
+#else
+    // Under ctest the directory comes from the environment; run directly, it lies beside the
+    // test binary.
+    const char* env = std::getenv("ZEPHRUN_TEST_DATA");
+    std::string dir;
+    if (env) {
+        dir = env;
+    } else {
+        char self[4096];
+        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
+        dir = exe.substr(0, exe.rfind('/')) + "/data";
+    }
+#endif
+    return dir + "/" + name;
 }
 
 } // namespace freqtest

@@ -41,7 +41,7 @@ struct FakeBlock {
 
 class Accumulator {
   public:
-    Accumulator() { ok_ = mx::BufferMixedOGGInit(&acc_) == 1; }
+    Accumulator() { ok_ = mx::BufferMixedOGGInit(&acc_) == 0; }
     ~Accumulator() { mx::BufferMixedOGGRelease(&acc_); }
     mx::SpectrumAccumulator* operator->() { return &acc_; }
     mx::SpectrumAccumulator* get() { return &acc_; }
@@ -407,4 +407,48 @@ TEST_F(ShortStreams, FinalTransformIsTremorsTransformPerSlot) {
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < mx::kAccLength; ++i)
             ASSERT_EQ(acc->channel[c][i], expect[c][i]) << c << " " << i;
+}
+
+// Streams of the reference encoder (long blocks, mono): Tremor decodes them through the wraps
+// unchanged, and the frequency path refuses them without harm.
+TEST(LongBlockStreams, WrapsPassThroughAndStreamsAreIncompatible) {
+    std::vector<uint8_t> bytes = ts::readBytes(fixture("stereo_44k.ogg"));
+    std::vector<uint8_t> raw = ts::readBytes(fixture("stereo_44k.raw"));
+    ASSERT_FALSE(bytes.empty() || raw.empty()) << "missing fixture " << fixture("stereo_44k.ogg");
+    std::vector<int16_t> a = tremorDecode(bytes);
+    ASSERT_EQ(a.size() * 2, raw.size());
+    double sig = 0, err = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const double r = int16_t(raw[2 * i] | (raw[2 * i + 1] << 8));
+        sig += r * r;
+        err += (r - a[i]) * (r - a[i]);
+    }
+    EXPECT_GT(10 * std::log10(sig / err), 20.0);
+    mx::vorbisFreqSetBypass(true);
+    std::vector<int16_t> bypassed = tremorDecode(bytes);
+    mx::vorbisFreqSetBypass(false);
+    EXPECT_NE(a, bypassed);
+    EXPECT_EQ(a, tremorDecode(bytes));
+
+    OpenStream s(bytes);
+    ASSERT_TRUE(s.ok());
+    EXPECT_EQ(mx::vorbisFreqCompatible(s.vf()), 0);
+    std::vector<uint8_t> mono = ts::readBytes(fixture("mono_44k.ogg"));
+    OpenStream m(mono);
+    ASSERT_TRUE(m.ok());
+    EXPECT_EQ(mx::vorbisFreqCompatible(m.vf()), 0);
+    EXPECT_EQ(mx::vorbisFreqCompatible(nullptr), 0);
+}
+
+// Fed to the frequency path anyway, long blocks add only their first 128 coefficients and the
+// final transform keeps to the slots (the sanitizer build checks the bounds).
+TEST(LongBlockStreams, FrequencyPathStaysInBounds) {
+    for (const char* name : {"stereo_44k.ogg", "mono_44k.ogg"}) {
+        std::vector<uint8_t> bytes = ts::readBytes(fixture(name));
+        ASSERT_FALSE(bytes.empty()) << "missing fixture " << fixture(name);
+        long total = 0;
+        std::vector<int16_t> out = freqDecode(bytes, 256, 256, &total);
+        EXPECT_GT(total, 0) << name;
+        EXPECT_FALSE(out.empty()) << name;
+    }
 }

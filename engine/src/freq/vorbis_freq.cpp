@@ -71,11 +71,11 @@ int BufferMixedOGGInit(SpectrumAccumulator* acc) {
         acc->channel[ch] = static_cast<int32_t*>(std::calloc(kAccLength, sizeof(int32_t)));
         if (!acc->channel[ch]) {
             BufferMixedOGGRelease(acc);
-            return 0;
+            return -1;
         }
     }
     BufferMixedOGGReset(acc);
-    return 1;
+    return 0;
 }
 
 void BufferMixedOGGReset(SpectrumAccumulator* acc) {

@@ -5,6 +5,7 @@
 
 namespace mx {
 
+// 0 on success, -1 when out of memory.
 int BufferMixedOGGInit(SpectrumAccumulator* acc);
 void BufferMixedOGGReset(SpectrumAccumulator* acc);
 void BufferMixedOGGRelease(SpectrumAccumulator* acc);
