@@ -5,11 +5,13 @@
 namespace mx {
 
 // Allocates the solver buffers at full load (order, dependency matrix, constraint arrays with room
-// for presets + skins + 2 x nodes entries). 0 on success, -1 on allocation failure.
+// for presets + skins + 2 x nodes entries). 0 on success, -1 on allocation failure or when the
+// node count exceeds what the dependency matrix is sized for (4096).
 int mxcAlloc(mxp4_package* p);
 void mxcFree(mxp4_package* p);
 // Computes the solving order, the dependency matrix and the soft-relation list (once, at load).
-// Returns 0, or 1 when the dependencies are cyclic (some node could not be ordered).
+// Returns 0, or 1 when some node could not be ordered (cyclic dependencies, or node ranges that
+// overlap or name missing entries).
 int mxcPrecalc(mxp4_package* p);
 // Clears the previous and current solution of every node.
 void mxcReset(mxp4_package* p);
