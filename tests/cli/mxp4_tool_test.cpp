@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "test_support.h"
 
@@ -17,11 +18,14 @@ struct ToolRun {
     std::string out;
 };
 
-// Runs the tool with the given arguments (each single-quoted), capturing stdout.
-ToolRun mxp4(const std::vector<std::string>& args) {
-    std::string cmd = "'" MXP4_TOOL "'";
+// Runs a built tool with the given arguments (each single-quoted), capturing stdout. Sanitizer
+// reports on stderr fail the test even when the tool was expected to fail.
+ToolRun runTool(const char* tool, const std::vector<std::string>& args) {
+    ts::TempDir errDir;
+    const std::string errFile = errDir.file("stderr");
+    std::string cmd = std::string("'") + tool + "'";
     for (const std::string& a : args) cmd += " '" + a + "'";
-    cmd += " 2>/dev/null";
+    cmd += " 2>'" + errFile + "'";
     ToolRun r;
     FILE* f = popen(cmd.c_str(), "r");
     if (!f) return r;
@@ -30,7 +34,15 @@ ToolRun mxp4(const std::vector<std::string>& args) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) r.out.append(buf, n);
     int st = pclose(f);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    std::vector<uint8_t> err = ts::readBytes(errFile);
+    std::string errText(err.begin(), err.end());
+    EXPECT_EQ(errText.find("Sanitizer"), std::string::npos) << errText;
+    EXPECT_EQ(errText.find("runtime error"), std::string::npos) << errText;
     return r;
+}
+
+ToolRun mxp4(const std::vector<std::string>& args) {
+    return runTool(MXP4_TOOL, args);
 }
 
 json parse(const ToolRun& r) {
@@ -220,6 +232,41 @@ TEST(Mxp4Render, WritesAWavOfTheRequestedLengthAndRate) {
     std::vector<uint8_t> m = ts::readBytes(muted);
     ASSERT_EQ(m.size(), 44u + 32000u * 4);
     EXPECT_TRUE(std::all_of(m.begin() + 44, m.end(), [](uint8_t v) { return v == 0; }));
+}
+
+// The demo package that `make run` plays is valid, uses both PCM and ADPCM resources, and its
+// skins and relations leave every decision solvable.
+TEST(Mkdemo, WritesAPlayablePackage) {
+    ts::TempDir dir;
+    const std::string pkg = dir.file("demo.mxp4");
+    ASSERT_EQ(runTool(MKDEMO_TOOL, {pkg}).status, 0);
+    json info = parse(mxp4({"info", pkg, "--json"}));
+    EXPECT_EQ(info["verdict"], "ok");
+    EXPECT_GE(info["skins"].size(), 2u);
+    std::set<int> kinds;
+    for (const json& r : info["resources"]) kinds.insert(r["kind"].get<int>());
+    EXPECT_EQ(kinds, (std::set<int>{2, 4}));
+    for (size_t skin = 0; skin < info["skins"].size(); ++skin) {
+        json d = parse(
+            mxp4({"solve", pkg, "--sections", "8", "--skin", std::to_string(skin), "--json"}));
+        ASSERT_EQ(d.size(), 8u);
+        for (const json& e : d) {
+            EXPECT_EQ(e["solved"], 1);
+            EXPECT_EQ(e["length"], 176400); // two bars at 120 bpm
+        }
+    }
+    const std::string wav = dir.file("demo.wav");
+    ASSERT_EQ(mxp4({"render", pkg, "-o", wav, "--seconds", "2"}).status, 0);
+    std::vector<uint8_t> b = ts::readBytes(wav);
+    ASSERT_EQ(b.size(), 44u + 88200u * 4);
+    int clipped = 0, peak = 0;
+    for (size_t i = 44; i < b.size(); i += 2) {
+        int v = std::abs(int(int16_t(b[i] | (b[i + 1] << 8))));
+        peak = std::max(peak, v);
+        clipped += v >= 32767;
+    }
+    EXPECT_GT(peak, 8000);
+    EXPECT_EQ(clipped, 0);
 }
 
 TEST(Mxp4Render, RejectsBadRequests) {
