@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "vorbis_short/encoder.h"
+
 namespace ts {
 namespace {
 
@@ -114,15 +116,22 @@ mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec) {
         for (int k = 0; k < optionCount; ++k) {
             auto clipIndex = static_cast<int32_t>(w.clips.size());
             auto optionIndex = static_cast<int32_t>(w.options.size());
-            std::string clipName = "clip" + std::to_string(clipIndex) + ".wav";
+            std::string clipName =
+                "clip" + std::to_string(clipIndex) + (spec.ogg ? ".ogg" : ".wav");
 
             mxp4w::Resource r;
-            r.kind = 2;
+            r.kind = spec.ogg ? 1 : 2;
             r.name = w.addString(clipName);
             double freq = 110.0 * (node + 1) + 55.0 * k;
-            r.data = wavBytes(
-                sineStereo(spec.clipFrames, freq, freq * 1.5, spec.amplitude, spec.sampleRate), 2,
-                spec.sampleRate);
+            std::vector<int16_t> pcm =
+                sineStereo(spec.clipFrames, freq, freq * 1.5, spec.amplitude, spec.sampleRate);
+            if (spec.ogg) {
+                vshort::EncoderOptions o;
+                o.sampleRate = spec.sampleRate;
+                r.data = vshort::encodeStereo(pcm.data(), pcm.size() / 2, o);
+            } else {
+                r.data = wavBytes(pcm, 2, spec.sampleRate);
+            }
             w.resources.push_back(std::move(r));
 
             mxp4w::Clip c;

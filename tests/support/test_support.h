@@ -50,10 +50,11 @@ using mxp4w::wavBytes;
 
 // A small valid package: `userTracks` user tracks, each on its own node with `options` options;
 // every option plays its own clip, a stereo PCM WAV sine of `clipFrames` frames whose section
-// length is `sectionFrames`. Track 0 is the master track (flag 1 only, not a user track) on node
-// 0 with a single option; user track u is track u + 1 on node u + 1. Names: tracks "track<u>",
-// clips "clip<n>.wav" (also the resource file names), options "opt<node>_<k>". Each skin s pins
-// option s % options of the first user node with priority 10 + s and has the display text
+// length is `sectionFrames` (see `ogg` for Vorbis resources). Track 0 is the master track (flag 1
+// only, not a user track) on node 0 with a single option; user track u is track u + 1 on node u
+// + 1. Names: tracks "track<u>", clips "clip<n>.wav" (also the resource file names), options
+// "opt<node>_<k>". Each skin s pins option s % options of the first user node with priority 10 + s
+// and has the display text
 // {"Skin s FR", "Skin s EN"}.
 struct SimplePackage {
     int userTracks = 2;
@@ -64,6 +65,9 @@ struct SimplePackage {
     int skins = 0;
     bool embed = true;
     double amplitude = 0.25;
+    // Short-block stereo Ogg Vorbis resources ("clip<n>.ogg") instead of PCM WAV, so that the
+    // package mixes in the frequency domain.
+    bool ogg = false;
 };
 
 mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec = {});

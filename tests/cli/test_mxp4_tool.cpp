@@ -269,6 +269,36 @@ TEST(Mkdemo, WritesAPlayablePackage) {
     EXPECT_EQ(clipped, 0);
 }
 
+// A package of short-block Vorbis clips mixes in the frequency domain: "auto" takes that path,
+// "sample" forces the other one, and both give audio of the requested length.
+TEST(Mxp4Render, ChoosesTheMixingPath) {
+    ts::TempDir dir;
+    std::string pkg =
+        ts::writeSimplePackage(dir, {.clipFrames = 22050, .sectionFrames = 22050, .ogg = true});
+    json info = parse(mxp4({"info", pkg, "--json"}));
+    EXPECT_EQ(info["verdict"], "ok");
+    EXPECT_EQ(info["freq"], true);
+    EXPECT_EQ(info["resources"][0]["kind"], 1);
+
+    auto render = [&](const std::string& path) {
+        std::string out = dir.file(path + ".wav");
+        EXPECT_EQ(mxp4({"render", pkg, "-o", out, "--seconds", "1", "--path", path}).status, 0);
+        std::vector<uint8_t> b = ts::readBytes(out);
+        EXPECT_EQ(b.size(), 44u + 44100u * 4);
+        return b;
+    };
+    std::vector<uint8_t> autoPath = render("auto"), freq = render("freq"),
+                         sample = render("sample");
+    EXPECT_EQ(autoPath, freq);
+    EXPECT_NE(freq, sample);
+    for (const auto* b : {&freq, &sample}) {
+        int peak = 0;
+        for (size_t i = 44; i + 1 < b->size(); i += 2)
+            peak = std::max(peak, std::abs(int(int16_t((*b)[i] | ((*b)[i + 1] << 8)))));
+        EXPECT_GT(peak, 4000);
+    }
+}
+
 TEST(Mxp4Render, RejectsBadRequests) {
     ts::TempDir dir;
     std::string pkg = ts::writeSimplePackage(dir);
