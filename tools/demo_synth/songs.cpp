@@ -420,8 +420,10 @@ std::vector<std::string> stemNames() {
 bool renderStem(const std::string& name, Stereo& out) {
     for (const auto& [stemName, render] : registry()) {
         if (stemName != name) continue;
-        out = render();
-        fadeEdges(out, 16, 512);
+        Stereo audio = render();
+        fadeEdges(audio, 16, 512);
+        out = Stereo(audio.frames() + kLeadFrames);
+        out.add(audio, kLeadFrames, 1.f);
         return true;
     }
     return false;
