@@ -183,6 +183,11 @@ TEST_F(CheckTest, BoundaryValuesThatAreValid) {
              w.relations.push_back({0, 0, 3, 5, 0, 0, -1});
          }},
         {"matrix ends at the blob's last byte", 0, [](Writer& w) { w.affinity.resize(6); }},
+        {"negative option count is no option", 0,
+         [](Writer& w) {
+             w.nodes[2].optionCount = -2;
+             w.affinity.resize(1);
+         }},
         {"aux text without flags", 0,
          [](Writer& w) {
              w.auxTexts[0] = {0, -7, -7};
@@ -206,17 +211,6 @@ TEST_F(CheckTest, SkinOptionIsCheckedOnlyForPlayback) {
     w.skins[0].option = 5;
     EXPECT_EQ(codeOf(w, 1), 180);
     EXPECT_EQ(codeOf(w, 0), 0);
-}
-
-// The solver reads the row of the other node's "no option" too: (options + 1) rows.
-TEST_F(CheckTest, AffinityMatrixIncludesTheNoOptionRow) {
-    Writer w = rich();
-    w.affinity.resize(5); // 3 rows x 2 columns needs 6
-    EXPECT_EQ(codeOf(w), 151);
-    w.affinity.assign(4, 128);
-    w.nodes[2].optionCount = -2; // clamped to no option: one row of zero columns
-    w.nodes.push_back({});
-    EXPECT_EQ(codeOf(w), 0);
 }
 
 TEST_F(CheckTest, PoolOffsetsStayInsideThePools) {

@@ -230,10 +230,6 @@ TEST_F(LoaderTest, LoadRulesOfTheTables) {
         EXPECT_EQ(p->tracks.items[i].volRight, 256);
         EXPECT_EQ(p->tracks.items[i].node, i); // resolved by validation
     }
-    // Owners and positions come from the node ranges.
-    EXPECT_EQ(p->options.items[0].owner, 0);
-    EXPECT_EQ(p->options.items[2].owner, 1);
-    EXPECT_EQ(p->options.items[2].index, 1);
     EXPECT_EQ(p->version, 1);
 }
 
