@@ -190,3 +190,41 @@ void mx_vorbis_free(void* ptr) {
         std::free(ptr);
 }
 }
+
+namespace {
+
+void swapBytes(uint8_t* a, uint8_t* b, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+        uint8_t t = a[i];
+        a[i] = b[i];
+        b[i] = t;
+    }
+}
+
+void siftDown(uint8_t* base, size_t root, size_t count, size_t size,
+              int (*compare)(const void*, const void*)) {
+    for (;;) {
+        size_t child = 2 * root + 1;
+        if (child >= count) return;
+        if (child + 1 < count && compare(base + child * size, base + (child + 1) * size) < 0)
+            ++child;
+        if (compare(base + root * size, base + child * size) >= 0) return;
+        swapBytes(base + root * size, base + child * size, size);
+        root = child;
+    }
+}
+
+} // namespace
+
+extern "C" void mx_vorbis_qsort(void* base, size_t count, size_t size,
+                                int (*compare)(const void*, const void*)) {
+    // Heap sort: no allocation, no recursion. The decoder sorts distinct keys, so stability
+    // does not matter.
+    auto* b = static_cast<uint8_t*>(base);
+    if (!b || count < 2 || size == 0) return;
+    for (size_t i = count / 2; i-- > 0;) siftDown(b, i, count, size, compare);
+    for (size_t end = count - 1; end > 0; --end) {
+        swapBytes(b, b + end * size, size);
+        siftDown(b, 0, end, size, compare);
+    }
+}

@@ -42,4 +42,7 @@ void* mx_vorbis_malloc(size_t size);
 void* mx_vorbis_calloc(size_t count, size_t size);
 void* mx_vorbis_realloc(void* ptr, size_t size);
 void mx_vorbis_free(void* ptr);
+// In-place sort: the C library's qsort may allocate a merge buffer.
+void mx_vorbis_qsort(void* base, size_t count, size_t size,
+                     int (*compare)(const void*, const void*));
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "sources_fixture.h"
 #include "voice_arena.h"
@@ -476,6 +477,22 @@ TEST(VoiceArena, AllocatorServesRecyclesAndFallsBack) {
     mx_vorbis_free(h);
     EXPECT_EQ(mx::arenaFallbackCount(), mid + 1);
     mx::arenaDestroy(a);
+}
+
+TEST(VoiceArena, InPlaceSortOrdersLikeStdSort) {
+    auto cmp = [](const void* a, const void* b) {
+        uint64_t x = *static_cast<const uint64_t*>(a), y = *static_cast<const uint64_t*>(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    };
+    std::mt19937_64 rng(3);
+    for (size_t n : {0u, 1u, 2u, 3u, 128u, 625u, 4096u}) {
+        std::vector<uint64_t> v(n);
+        for (auto& x : v) x = rng() % 1000; // duplicates too
+        std::vector<uint64_t> want = v;
+        std::sort(want.begin(), want.end());
+        mx_vorbis_qsort(v.data(), v.size(), sizeof(uint64_t), cmp);
+        EXPECT_EQ(v, want) << n;
+    }
 }
 
 } // namespace
