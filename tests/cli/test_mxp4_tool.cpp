@@ -186,6 +186,27 @@ TEST(Mxp4Solve, ReportsEveryDecisionDeterministically) {
     EXPECT_NE(text.out.find("boundary"), std::string::npos);
 }
 
+// A relation that forbids every pair leaves each decision unsolved: nothing starts, no node has
+// an option, and without a master clip the sections advance by one render buffer.
+TEST(Mxp4Solve, ReportsFailedDecisions) {
+    ts::TempDir dir;
+    mxp4w::PackageWriter w = ts::makeSimplePackage({.userTracks = 1, .options = 2});
+    mxp4w::Relation r;
+    r.other = 0;
+    r.matrixOffset = w.addMatrix(std::vector<uint8_t>(2 * 2, 0));
+    w.relations.push_back(r);
+    w.nodes[1].relationCount = 1;
+    json d = parse(mxp4({"solve", ts::writePackage(w, dir), "--sections", "3", "--json"}));
+    ASSERT_EQ(d.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d[i]["solved"], 0);
+        EXPECT_EQ(d[i]["boundary"], 6144 * i);
+        EXPECT_EQ(d[i]["length"], 6144);
+        EXPECT_EQ(d[i]["options"], json({-1, -1}));
+        EXPECT_TRUE(d[i]["started"].empty());
+    }
+}
+
 TEST(Mxp4Solve, SelectedSkinPinsItsOption) {
     ts::TempDir dir;
     std::string pkg = ts::writeSimplePackage(dir, {.userTracks = 1, .options = 3, .skins = 3});

@@ -110,6 +110,12 @@ bool parseDouble(const std::string& text, double* out) {
     return true;
 }
 
+std::string padRight(const std::string& text, size_t width) {
+    size_t chars = 0;
+    for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
+    return chars >= width ? text : text + std::string(width - chars, ' ');
+}
+
 bool selectSkins(mxp4_package* p, const Args& args) {
     for (const std::string& s : args.all("skin")) {
         long long i;

@@ -56,6 +56,9 @@ class Args {
 bool parseInt(const std::string& text, long long min, long long max, long long* out);
 bool parseDouble(const std::string& text, double* out);
 
+// `text` followed by spaces up to `width` characters (UTF-8 aware, for aligned columns).
+std::string padRight(const std::string& text, size_t width);
+
 // Applies "--skin I" options (state 1, clean 0). False with a message on a bad index.
 bool selectSkins(mxp4_package* p, const Args& args);
 

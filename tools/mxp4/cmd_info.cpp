@@ -91,8 +91,8 @@ void printText(const Json& j) {
     std::printf("\nskins:\n");
     int i = 0;
     for (const Json& s : j["skins"])
-        std::printf("  %2d  %-24s option %d, priority %d\n", i++,
-                    s["name"].get<std::string>().c_str(), s["option"].get<int>(),
+        std::printf("  %2d  %s option %d, priority %d\n", i++,
+                    padRight(s["name"].get<std::string>(), 24).c_str(), s["option"].get<int>(),
                     s["priority"].get<int>());
     std::printf("user tracks:\n");
     i = 0;
