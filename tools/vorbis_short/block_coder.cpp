@@ -14,27 +14,44 @@ namespace {
 constexpr double kMinStep = 1.0 / 32768 / 8;
 // Largest |left| or |right| value: coupling may double it into the angle channel.
 constexpr int kMaxChannelValue = Residue::kMaxValue / 2;
+// How far the step follows the spectral envelope (0 = white noise, 1 = constant per-band SNR).
+// A little shaping keeps weak high bands from vanishing under the noise of strong low ones.
+constexpr double kShaping = 0.15;
+// Posts within this many floor steps (1.1 dB each) of the line through their neighbours stay
+// on it, which costs almost nothing to send.
+constexpr int kPostSlack = 1;
+// Values just over half a step round to zero: small loss in accuracy, larger saving in bits.
+constexpr double kZeroThreshold = 0.6;
+
+int quantiseValue(double v) {
+    const double a = std::fabs(v);
+    if (a < kZeroThreshold) return 0;
+    const int m = static_cast<int>(std::min(a + 0.5, static_cast<double>(kMaxChannelValue)));
+    return v < 0 ? -m : m;
+}
 
 } // namespace
 
 BlockCoder::BlockCoder(const int16_t* interleaved, size_t frames, const EncoderOptions& options)
     : pcm_(interleaved), frames_(frames), floorMaster_(Codebook::scalar(Floor1::kMasterEntries)),
-      floorPosts_(Codebook::scalar(Floor1::kRange)),
-      masterCounts_(static_cast<size_t>(Floor1::kMasterEntries), 0),
-      postCounts_(static_cast<size_t>(Floor1::kRange), 0) {
-    const double q = std::clamp(static_cast<double>(options.quality), 0.0, 1.0);
-    const double snrDb = 10.0 + 40.0 * q;
-    snrFactor_ = std::pow(10.0, snrDb / 10.0);
+      floorPosts_(Codebook::scalar(Floor1::kRange)) {
+    setSnrDb(snrForQuality(options.quality));
+    resetCounts();
+}
+
+double BlockCoder::snrForQuality(float quality) {
+    return 10.0 + 40.0 * std::clamp(static_cast<double>(quality), 0.0, 1.0);
+}
+
+void BlockCoder::setSnrDb(double db) {
+    snrFactor_ = std::pow(10.0, db / 10.0);
 }
 
 int64_t BlockCoder::blockCount() const {
     return static_cast<int64_t>((frames_ + kHalfBlock - 1) / kHalfBlock) + 1;
 }
 
-void BlockCoder::quantise(int64_t t, QuantisedBlock& q) const {
-    q = QuantisedBlock{};
-    float spectrum[2][kHalfBlock];
-    double energy = 0, peak = 0;
+void BlockCoder::transform(int64_t t, float (&spectrum)[2][kHalfBlock]) const {
     const int64_t start = (t - 1) * kHalfBlock;
     for (int ch = 0; ch < 2; ++ch) {
         float in[kBlockSize];
@@ -45,33 +62,63 @@ void BlockCoder::quantise(int64_t t, QuantisedBlock& q) const {
                         : 0.0f;
         }
         mdct_.forward(in, spectrum[ch]);
-        for (float v : spectrum[ch]) {
+    }
+}
+
+void BlockCoder::chooseFloor(const float* spectrum, double step, int* vals, int* curve) const {
+    // Band levels around each post; the step follows them by kShaping on the log scale, scaled
+    // so that the total noise power stays that of the flat step.
+    const int posts = floor_.posts();
+    double logLevel[Floor1::kMaxPosts];
+    double weight[Floor1::kMaxPosts];
+    double meanLog = 0;
+    for (int p = 0; p < posts; ++p) {
+        double e = 0;
+        for (int i = floor_.bandStart(p); i < floor_.bandEnd(p); ++i)
+            e += static_cast<double>(spectrum[i]) * spectrum[i];
+        weight[p] = (floor_.bandEnd(p) - floor_.bandStart(p)) / static_cast<double>(kHalfBlock);
+        e /= std::max(1, floor_.bandEnd(p) - floor_.bandStart(p));
+        logLevel[p] = 0.5 * std::log(std::max(e, step * step * 1e-6));
+        meanLog += weight[p] * logLevel[p];
+    }
+    double power = 0;
+    for (int p = 0; p < posts; ++p)
+        power += weight[p] * std::exp(2 * kShaping * (logLevel[p] - meanLog));
+    const double base = std::log(step) - 0.5 * std::log(power);
+    int target[Floor1::kMaxPosts];
+    for (int p = 0; p < posts; ++p) {
+        const double s = std::exp(base + kShaping * (logLevel[p] - meanLog));
+        target[p] = Floor1::postForLevel(std::max(s, kMinStep));
+    }
+    int finalY[Floor1::kMaxPosts];
+    floor_.encodePosts(target, kPostSlack, vals, finalY);
+    floor_.render(vals, curve);
+}
+
+void BlockCoder::quantise(int64_t t, QuantisedBlock& q) const {
+    q = QuantisedBlock{};
+    float spectrum[2][kHalfBlock];
+    transform(t, spectrum);
+    double energy = 0, peak = 0;
+    for (const auto& channel : spectrum)
+        for (float v : channel) {
             energy += static_cast<double>(v) * v;
             peak = std::max(peak, static_cast<double>(std::fabs(v)));
         }
-    }
     if (peak == 0) return;
 
     // Uniform quantisation noise (step^2 / 12 per coefficient) at the wanted ratio below the
-    // block's energy, never finer than the output can show, never so coarse... or so fine that
-    // a value leaves the cascade's range.
+    // block's energy; never finer than the output can show, never so fine that a value leaves
+    // the residue's range.
     double step = std::sqrt(12.0 * energy / (2.0 * kHalfBlock * snrFactor_));
     step = std::max({step, kMinStep, peak / (kMaxChannelValue - 1)});
 
-    int target[Floor1::kMaxPosts];
-    std::fill(target, target + floor_.posts(), Floor1::postForLevel(step));
-    int finalY[Floor1::kMaxPosts];
-    floor_.encodePosts(target, 0, q.vals[0], finalY);
-    std::copy(q.vals[0], q.vals[0] + floor_.posts(), q.vals[1]);
-    int curve[kHalfBlock];
-    floor_.render(q.vals[0], curve);
-
     int r[2][kHalfBlock];
     for (int ch = 0; ch < 2; ++ch) {
+        int curve[kHalfBlock];
+        chooseFloor(spectrum[ch], step, q.vals[ch], curve);
         for (int i = 0; i < kHalfBlock; ++i) {
-            const double v = spectrum[ch][i] / Floor1::level(curve[i]);
-            r[ch][i] =
-                std::clamp(static_cast<int>(std::lround(v)), -kMaxChannelValue, kMaxChannelValue);
+            r[ch][i] = quantiseValue(spectrum[ch][i] / Floor1::level(curve[i]));
             if (r[ch][i] != 0) q.nonzero[ch] = true;
         }
     }
@@ -94,9 +141,22 @@ void BlockCoder::quantise(int64_t t, QuantisedBlock& q) const {
     residue_.classify(q.residue, q.classes);
 }
 
+void BlockCoder::resetCounts() {
+    masterCounts_.assign(static_cast<size_t>(Floor1::kMasterEntries), 0);
+    postCounts_.assign(static_cast<size_t>(Floor1::kRange), 0);
+    residue_.resetCounts();
+    rawBits_ = 0;
+    packets_ = 0;
+}
+
 void BlockCoder::count(const QuantisedBlock& q) {
+    ++packets_;
+    rawBits_ += 3; // packet type, two floor flags
     for (int ch = 0; ch < 2; ++ch)
-        if (q.nonzero[ch]) floor_.count(q.vals[ch], masterCounts_, postCounts_);
+        if (q.nonzero[ch]) {
+            rawBits_ += 2 * ilog(Floor1::kRange - 1);
+            floor_.count(q.vals[ch], masterCounts_, postCounts_);
+        }
     if (q.nonzero[0] || q.nonzero[1]) residue_.count(q.residue, q.classes);
 }
 
@@ -104,6 +164,15 @@ void BlockCoder::fitBooks() {
     floorMaster_.fitLengths(masterCounts_);
     floorPosts_.fitLengths(postCounts_);
     residue_.fitBooks();
+}
+
+uint64_t BlockCoder::estimatedBytes() const {
+    const uint64_t bits = rawBits_ + floorMaster_.bits(masterCounts_) +
+                          floorPosts_.bits(postCounts_) + residue_.bits();
+    // Packets end on a byte (half a byte lost on average); Ogg adds about one lacing byte per
+    // short packet and a 27-byte header per page of some 4 KiB.
+    const uint64_t bytes = (bits + 4 * packets_) / 8 + packets_;
+    return bytes + bytes / 4096 * 28;
 }
 
 std::vector<uint8_t> BlockCoder::packet(const QuantisedBlock& q) const {

@@ -155,6 +155,13 @@ void Codebook::fitLengths(const std::vector<uint64_t>& counts) {
     for (size_t i = 0; i < words.size(); ++i) codes_[i] = reverseBits(words[i], lengths_[i]);
 }
 
+uint64_t Codebook::bits(const std::vector<uint64_t>& counts) const {
+    uint64_t total = 0;
+    for (size_t i = 0; i < counts.size() && i < lengths_.size(); ++i)
+        total += counts[i] * lengths_[i];
+    return total;
+}
+
 void Codebook::writeHeader(BitWriter& w) const {
     w.write(0x564342, 24);
     w.write(static_cast<uint32_t>(dim_), 16);

@@ -31,6 +31,8 @@ class Codebook {
     // stream the encoder later writes stays decodable) and assigns the code words.
     void fitLengths(const std::vector<uint64_t>& counts);
     int length(int entry) const { return lengths_[static_cast<size_t>(entry)]; }
+    // Bits the entries counted in `counts` take with the current code lengths.
+    uint64_t bits(const std::vector<uint64_t>& counts) const;
 
     void writeHeader(BitWriter& w) const;
     void writeEntry(BitWriter& w, int entry) const {

@@ -10,8 +10,8 @@ namespace vshort {
 
 namespace {
 
-// Ratio between neighbouring entries of the decoder's inverse dB table (index 255 = 1.0).
-const double kLogStep = std::log(1.0649863);
+// The decoder's inverse dB table spans 255 steps of 35/64 dB up to 1.0 at index 255.
+const double kLogStep = 0.546875 * std::log(10.0) / 20.0;
 
 int renderPoint(int x0, int y0, int x1, int y1, int x) {
     const int dy = y1 - y0;
@@ -58,6 +58,14 @@ Floor1::Floor1() : x_{0, 128, 64, 32, 96, 16, 48, 80, 8, 24, 112, 4, 12, 40} {
     sorted_.resize(static_cast<size_t>(n));
     std::iota(sorted_.begin(), sorted_.end(), 0);
     std::sort(sorted_.begin(), sorted_.end(), [this](int a, int b) { return x(a) < x(b); });
+    bandStart_.assign(static_cast<size_t>(n), 0);
+    bandEnd_.assign(static_cast<size_t>(n), 128);
+    for (size_t k = 0; k + 1 < sorted_.size(); ++k) {
+        const int a = sorted_[k], b = sorted_[k + 1];
+        const int mid = (x(a) + x(b) + 1) / 2;
+        bandEnd_[static_cast<size_t>(a)] = mid;
+        bandStart_[static_cast<size_t>(b)] = std::min(mid, 127);
+    }
 }
 
 double Floor1::level(int index) {

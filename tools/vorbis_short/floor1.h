@@ -22,6 +22,9 @@ class Floor1 {
     int posts() const { return static_cast<int>(x_.size()); }
     int partitions() const { return (posts() - 2) / kClassDim; }
     int x(int post) const { return x_[static_cast<size_t>(post)]; }
+    // Bins nearer to `post` than to any other post: [bandStart, bandEnd).
+    int bandStart(int post) const { return bandStart_[static_cast<size_t>(post)]; }
+    int bandEnd(int post) const { return bandEnd_[static_cast<size_t>(post)]; }
 
     // Linear value of a rendered floor index 0..255 (the decoder's inverse dB table).
     static double level(int index);
@@ -50,6 +53,7 @@ class Floor1 {
     std::vector<int> x_;
     std::vector<int> low_, high_; // neighbours among earlier posts
     std::vector<int> sorted_;     // posts in order of X
+    std::vector<int> bandStart_, bandEnd_;
 };
 
 } // namespace vshort

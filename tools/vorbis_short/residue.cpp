@@ -25,8 +25,19 @@ Residue::Residue() : classBook_(Codebook::scalar(kClasses * kClasses, kClassesPe
         {8 * 17 + 8, 2, {6, 4}},
         {kMaxValue, 3, {7, 6, 4}},
     };
+    resetCounts();
+}
+
+void Residue::resetCounts() {
     classCounts_.assign(static_cast<size_t>(classBook_.entries()), 0);
+    vqCounts_.clear();
     for (const Codebook& b : vq_) vqCounts_.emplace_back(static_cast<size_t>(b.entries()), 0);
+}
+
+uint64_t Residue::bits() const {
+    uint64_t total = classBook_.bits(classCounts_);
+    for (size_t i = 0; i < vq_.size(); ++i) total += vq_[i].bits(vqCounts_[i]);
+    return total;
 }
 
 void Residue::classify(const int16_t* v, uint8_t* classes) const {
@@ -50,6 +61,11 @@ int Residue::stageValue(const Class& c, int stage, int x) const {
         x -= q * step;
     }
     return q;
+}
+
+int Residue::stagePart(int cls, int stage, int x) const {
+    const Class& c = classes_[static_cast<size_t>(cls)];
+    return stageValue(c, stage, x) * vq_[static_cast<size_t>(c.book[stage])].step();
 }
 
 // Calls fn(bookIndex, entry) for each classification word (bookIndex -1) and VQ entry, in

@@ -26,8 +26,11 @@ class Residue {
     void classify(const int16_t* v, uint8_t* classes) const;
     // Adds the entries writePacket would send to the books' counts.
     void count(const int16_t* v, const uint8_t* classes);
+    void resetCounts();
     // Refits every book's code lengths to the counts gathered so far.
     void fitBooks();
+    // Bits the counted entries take with the current books.
+    uint64_t bits() const;
 
     int bookCount() const { return 1 + static_cast<int>(vq_.size()); }
     const Codebook& book(int i) const {
@@ -36,6 +39,12 @@ class Residue {
     // `firstBook` is the setup header index of book(0).
     void writeConfig(BitWriter& w, int firstBook) const;
     void writePacket(BitWriter& w, const int16_t* v, const uint8_t* classes) const;
+
+    // What a decoder adds up for value `x` of a partition of class `cls`: the sum over the
+    // class's stages of stagePart(). Equal to x for every x the class admits.
+    int stages(int cls) const { return classes_[static_cast<size_t>(cls)].stages; }
+    int classLimit(int cls) const { return classes_[static_cast<size_t>(cls)].maxAbs; }
+    int stagePart(int cls, int stage, int x) const;
 
   private:
     struct Class {
