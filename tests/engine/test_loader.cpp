@@ -42,13 +42,6 @@ size_t chunkAt(const Bytes& b, int type) {
     return std::string::npos;
 }
 
-// The simple package with its header texts set to "none" (it has no texts of its own).
-mxp4w::PackageWriter simple(const ts::SimplePackage& spec = {}) {
-    mxp4w::PackageWriter w = ts::makeSimplePackage(spec);
-    w.header[2] = w.header[3] = -1;
-    return w;
-}
-
 struct Package {
     mxp4_package* p = nullptr;
     int code = 0;
@@ -89,7 +82,7 @@ TEST_F(LoaderTest, FileLevelFailures) {
     EXPECT_EQ(code, mx::kLoadCannotOpen);
     EXPECT_EQ(mxp4Loader(nullptr, 1), nullptr);
 
-    Bytes good = simple().build();
+    Bytes good = ts::makeSimplePackage().build();
     EXPECT_EQ(codeOf(Bytes(good.begin(), good.begin() + 11)), mx::kLoadShortRead);
     Bytes magic = good;
     magic[3] = '5';
@@ -102,35 +95,35 @@ TEST_F(LoaderTest, FileLevelFailures) {
 
 TEST_F(LoaderTest, ChunkLevelFailures) {
     for (int type : {19, 0, -3}) {
-        mxp4w::PackageWriter w = simple();
+        mxp4w::PackageWriter w = ts::makeSimplePackage();
         w.extraChunks.push_back({static_cast<int16_t>(type), 0, {}});
         Package pkg;
         load(pkg, w);
         EXPECT_EQ(pkg.code, mx::kLoadUnknownChunk) << type;
     }
     {
-        mxp4w::PackageWriter w = simple();
+        mxp4w::PackageWriter w = ts::makeSimplePackage();
         w.extraChunks.push_back({13, 8, cat({le32(0), le32(4)})}); // a second string offset table
         Package pkg;
         load(pkg, w);
         EXPECT_EQ(pkg.code, mx::kLoadRepeatedChunk);
     }
     {
-        mxp4w::PackageWriter w = simple();
+        mxp4w::PackageWriter w = ts::makeSimplePackage();
         w.extraChunks.push_back({12, -4, {}});
         Package pkg;
         load(pkg, w);
         EXPECT_EQ(pkg.code, mx::kLoadNegativeSize);
     }
     for (int type = 1; type <= 11; ++type) {
-        mxp4w::PackageWriter w = simple();
+        mxp4w::PackageWriter w = ts::makeSimplePackage();
         w.omitChunks.insert(type);
         Package pkg;
         load(pkg, w, 0); // an info-only load needs them as much
         EXPECT_EQ(pkg.code, mx::kLoadMissingChunk) << type;
     }
     for (int32_t size : {0, 257, -4}) {
-        mxp4w::PackageWriter w = simple();
+        mxp4w::PackageWriter w = ts::makeSimplePackage();
         w.recordSize[9] = size;
         Bytes b = w.build();
         put32(b, chunkAt(b, 9) + 12, size); // writer pads to the size; force the field
@@ -140,7 +133,7 @@ TEST_F(LoaderTest, ChunkLevelFailures) {
 
 // Counts and lengths are checked against the chunk body before anything is allocated.
 TEST_F(LoaderTest, ForgedCountsAndLengthsAreShortReads) {
-    Bytes good = simple({.skins = 1}).build();
+    Bytes good = ts::makeSimplePackage({.skins = 1}).build();
     auto patched = [&](int type, size_t field, int32_t v) {
         Bytes b = good;
         put32(b, chunkAt(b, type) + 8 + field, v);
@@ -165,7 +158,7 @@ TEST_F(LoaderTest, ForgedCountsAndLengthsAreShortReads) {
 }
 
 TEST_F(LoaderTest, InfoOnlyLoadSkipsPlaybackChunksButCountsThem) {
-    mxp4w::PackageWriter w = simple({.skins = 2});
+    mxp4w::PackageWriter w = ts::makeSimplePackage({.skins = 2});
     Bytes b = w.build();
     put32(b, chunkAt(b, 3) + 12, 0); // a bad clip record size, never parsed info-only
     Package info;
@@ -186,7 +179,7 @@ TEST_F(LoaderTest, InfoOnlyLoadSkipsPlaybackChunksButCountsThem) {
 }
 
 TEST_F(LoaderTest, LoadRulesOfTheTables) {
-    mxp4w::PackageWriter w = simple({.skins = 1});
+    mxp4w::PackageWriter w = ts::makeSimplePackage({.skins = 1});
     w.header[6] = 0;
     w.header[9] = -4;
     w.header[11] = -1;
@@ -234,7 +227,7 @@ TEST_F(LoaderTest, LoadRulesOfTheTables) {
 }
 
 TEST_F(LoaderTest, RecordsLongerOrShorterThanTheKnownFields) {
-    mxp4w::PackageWriter ref = simple({.skins = 2});
+    mxp4w::PackageWriter ref = ts::makeSimplePackage({.skins = 2});
     ref.options[0].weight = 99;
     mxp4w::PackageWriter longer = ref;
     for (int type = 2; type <= 11; ++type) longer.recordSize[type] = 256;
@@ -269,7 +262,7 @@ TEST_F(LoaderTest, RecordsLongerOrShorterThanTheKnownFields) {
 }
 
 TEST_F(LoaderTest, EndMarkerPlacesTheDataArea) {
-    mxp4w::PackageWriter w = simple();
+    mxp4w::PackageWriter w = ts::makeSimplePackage();
     Bytes bytes = w.build();
     size_t end = chunkAt(bytes, 18);
     ASSERT_NE(end, std::string::npos);
@@ -293,7 +286,7 @@ TEST_F(LoaderTest, EndMarkerPlacesTheDataArea) {
 }
 
 TEST_F(LoaderTest, WithoutEndMarkerResourcesAreSeparateFiles) {
-    mxp4w::PackageWriter w = simple({.embed = false});
+    mxp4w::PackageWriter w = ts::makeSimplePackage({.embed = false});
     Package pkg;
     load(pkg, w);
     ASSERT_NE(pkg.p, nullptr) << pkg.code;
@@ -304,7 +297,7 @@ TEST_F(LoaderTest, WithoutEndMarkerResourcesAreSeparateFiles) {
 }
 
 TEST_F(LoaderTest, PoolsAreTerminatedInMemory) {
-    mxp4w::PackageWriter w = simple();
+    mxp4w::PackageWriter w = ts::makeSimplePackage();
     int32_t s = w.addString("ab");
     w.addString("c");
     Bytes bytes = w.build();
@@ -323,7 +316,7 @@ TEST_F(LoaderTest, PoolsAreTerminatedInMemory) {
 }
 
 TEST_F(LoaderTest, TrailingBytesOfAChunkBodyAreSkipped) {
-    mxp4w::PackageWriter w = simple();
+    mxp4w::PackageWriter w = ts::makeSimplePackage();
     Bytes bytes = w.build();
     size_t at = chunkAt(bytes, 10);
     int32_t size = static_cast<int32_t>(bytes[at]);
@@ -334,13 +327,13 @@ TEST_F(LoaderTest, TrailingBytesOfAChunkBodyAreSkipped) {
 }
 
 TEST_F(LoaderTest, StringAndTrackAccessors) {
-    mxp4w::PackageWriter w = simple({.userTracks = 3});
+    mxp4w::PackageWriter w = ts::makeSimplePackage({.userTracks = 3});
     w.tracks[2].name = 9999; // bad reference: "" rather than a failure, once past validation
     Package bad;
     load(bad, w);
     EXPECT_EQ(bad.code, 111);
 
-    w = simple({.userTracks = 3});
+    w = ts::makeSimplePackage({.userTracks = 3});
     w.tracks[2].name = -1;
     Package pkg;
     load(pkg, w);
@@ -378,7 +371,7 @@ TEST_F(LoaderTest, StringAndTrackAccessors) {
 }
 
 TEST_F(LoaderTest, SkinNamesAndSelection) {
-    mxp4w::PackageWriter w = simple({.skins = 3});
+    mxp4w::PackageWriter w = ts::makeSimplePackage({.skins = 3});
     w.skins[2].displayName = -1;
     Package pkg;
     load(pkg, w);
@@ -402,7 +395,7 @@ TEST_F(LoaderTest, SkinNamesAndSelection) {
 }
 
 TEST_F(LoaderTest, CompressorFollowsTheHeader) {
-    mxp4w::PackageWriter w = simple();
+    mxp4w::PackageWriter w = ts::makeSimplePackage();
     Package off;
     load(off, w);
     ASSERT_NE(off.p, nullptr);
