@@ -2,6 +2,7 @@
 // clock skip, ready flags, comments, countdowns, voice lifetime, gains and clamping of sample
 // mixing, staging of arbitrary lengths, and reset.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -53,6 +54,30 @@ TEST(RenderBoundaries, MasterClipSetsTheSectionLength) {
     }
     EXPECT_EQ(p->mix->previousBoundary, 30000);
     EXPECT_EQ(p->mix->ringWrite, 4);
+}
+
+TEST(RenderBoundaries, NonPositiveMasterLengthFallsBackTo6144) {
+    // A zero or negative section length from the file would stall or reverse the clock.
+    for (int32_t length : {0, -400}) {
+        ts::TempDir dir;
+        Builder b;
+        int m = b.emptyClip(-1);
+        b.w.clips[m].sectionLength = length; // written as is when 0; -1 - offset + length else
+        b.w.clips[m].startOffset = length < 0 ? -500 : 0;
+        b.w.clips[m].audioLength = length < 0 ? 100 : 0;
+        b.masterTrack(m);
+        b.userTrack(b.dcClip(1, 1, 1000, 1000));
+        auto p = b.load(dir);
+        ASSERT_TRUE(p);
+        ASSERT_EQ(p->clips.items[m].sectionLength, length);
+        Buffer out;
+        int64_t before = 0;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(rt::next(p.get(), out), 1);
+            EXPECT_EQ(p->mix->nextBoundary - before, 6144) << length;
+            before = p->mix->nextBoundary;
+        }
+    }
 }
 
 TEST(RenderBoundaries, FailedDecisionStartsNothingButAdvances) {
@@ -183,9 +208,13 @@ TEST(RenderTracks, CountdownFromTheKeepRange) {
     int unset = b.dcClip(1, 1, 10000, 10000);
     b.w.clips[unset].keepMin = 0;
     b.w.clips[unset].keepMax = -4;
+    int wide = b.dcClip(1, 1, 10000, 10000);
+    b.w.clips[wide].keepMin = 1;
+    b.w.clips[wide].keepMax = INT32_MAX; // the draw must not overflow
     int tr = b.userTrack(ranged);
     int tu = b.userTrack(unset);
     int ts_ = b.userTrack(-1); // silence option
+    int tw = b.userTrack(wide);
     auto p = b.load(dir);
     ASSERT_TRUE(p);
     Buffer out;
@@ -194,6 +223,7 @@ TEST(RenderTracks, CountdownFromTheKeepRange) {
     EXPECT_LE(p->tracks.items[tr].countdown, 5);
     EXPECT_EQ(p->tracks.items[tu].countdown, 1);
     EXPECT_EQ(p->tracks.items[ts_].countdown, 1);
+    EXPECT_GE(p->tracks.items[tw].countdown, 1);
     // The same option again keeps a running countdown (the keep wish spent one).
     int32_t before = p->tracks.items[tr].countdown;
     rt::next(p.get(), out);
@@ -312,6 +342,21 @@ TEST(RenderSampleMix, ClampsSymmetricallyNeverMinus32768) {
     rt::next(q.get(), out);
     EXPECT_TRUE(std::none_of(out.s.begin(), out.s.end(), [](int16_t v) { return v == -32768; }));
     EXPECT_EQ(out.left(5), -32767);
+
+    // Gains far beyond unity from the file saturate instead of overflowing the accumulator.
+    Builder h;
+    h.masterTrack(h.emptyClip(100000));
+    for (int i = 0; i < 3; ++i) {
+        int c = h.dcClip(32767, -32768, 50000, 50000);
+        h.w.clips[c].gainLeft = 1 << 24;
+        h.w.clips[c].gainRight = 1 << 24;
+        h.userTrack(c);
+    }
+    auto r = h.load(dir, "c.mxp4");
+    ASSERT_TRUE(r);
+    rt::next(r.get(), out);
+    EXPECT_EQ(out.left(7), 32767);
+    EXPECT_EQ(out.right(7), -32767);
 }
 
 TEST(RenderSampleMix, VoicesEndInsideTheBufferAndShortResourcesGoSilent) {
