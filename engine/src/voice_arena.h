@@ -8,7 +8,9 @@
 
 namespace mx {
 
-// Arena size per voice, measured on the decoder's peak for the streams packages carry.
+// Arena size per voice. Measured peaks (open, decode to the end, clear): about 120 to 130 KB for
+// short-block stereo streams, 225 to 300 KB for standard long-block streams (mono and stereo,
+// quality 0.4 to 1.0); a stream needing more is served by the counted heap fallback.
 constexpr size_t kVoiceArenaBytes = 512 * 1024;
 
 VoiceArena* arenaCreate(size_t bytes);
