@@ -106,6 +106,31 @@ TEST(Decode, SilenceStaysSilent) {
     EXPECT_GE(snrDb(in, d.pcm), 25.0);
 }
 
+TEST(Decode, BitRateCeilingHoldsOnDenseMaterial) {
+    // Independent white noise on both channels: the most expensive material there is.
+    Pcm in(2 * 44100 * 2);
+    uint32_t state = 1;
+    for (int16_t& v : in) {
+        state = state * 1664525u + 1013904223u;
+        v = static_cast<int16_t>(static_cast<int32_t>(state >> 16) - 32768) / 4;
+    }
+    for (int ceiling : {256000, 128000}) {
+        vshort::EncoderOptions opt;
+        opt.maxBitrate = ceiling;
+        const std::vector<uint8_t> stream = vshort::encodeStereo(in.data(), in.size() / 2, opt);
+        const Decoded d = decodeStream(stream);
+        ASSERT_TRUE(d.clean);
+        ASSERT_EQ(d.pcm.size(), in.size());
+        const double rate = kbps(stream.size(), in.size() / 2, 44100);
+        const double snr = snrDb(in, d.pcm);
+        std::printf("white noise, ceiling %d kb/s: %.2f dB SNR at %.1f kb/s\n", ceiling / 1000, snr,
+                    rate);
+        EXPECT_LE(rate, ceiling / 1000.0);
+        EXPECT_GE(rate, 0.9 * ceiling / 1000.0); // the ceiling is used, not undershot
+        EXPECT_GE(snr, ceiling == 256000 ? 12.0 : 4.0);
+    }
+}
+
 TEST(Decode, QualityTradesBitsForAccuracy) {
     const Pcm in = musicLike(44100, 2.0);
     double lastSnr = 0;

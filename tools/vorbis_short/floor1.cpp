@@ -3,6 +3,7 @@
 #include "floor1.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 

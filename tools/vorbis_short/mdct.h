@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <complex>
 #include <cstddef>
 
 namespace vshort {
@@ -18,8 +19,14 @@ class Mdct256 {
     float window(int i) const { return window_[static_cast<std::size_t>(i)]; }
 
   private:
+    static constexpr int kFft = kHalfBlock / 2; // complex points of the DCT-IV's transform
+    using Complex = std::complex<float>;
+
     std::array<float, kBlockSize> window_;
-    std::array<float, kHalfBlock * kHalfBlock> dct4_; // scaled DCT-IV basis
+    std::array<Complex, kFft> preTwiddle_;  // e^{i pi m / 128}
+    std::array<Complex, kFft> postTwiddle_; // e^{i pi (p + 1/4) / 128}, times the output scale
+    std::array<Complex, kFft / 2> roots_;   // e^{2 pi i j / 64}
+    std::array<int, kFft> bitReverse_;
 };
 
 } // namespace vshort
