@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/stat.h>
 
 #include "compressor.h"
 #include "freq/vorbis_freq.h"
@@ -35,15 +36,20 @@ struct SourceCloser {
     ~SourceCloser() { fsrcclose(src); }
 };
 
-// Reads inside one chunk body: a read that the body cannot hold fails as a short read.
+// Reads inside one chunk body. The limit is the body size or the bytes the file still holds,
+// whichever is smaller, so that a count checked against it never claims data that is not there.
 class BodyReader {
   public:
-    BodyReader(FileSource* src, int64_t size) : src_(src), left_(size) {}
+    BodyReader(FileSource* src, int64_t size, int64_t fileLeft)
+        : src_(src), size_(size), left_(size < fileLeft ? size : fileLeft) {
+        if (left_ < 0) left_ = 0;
+    }
     bool read(void* dst, int64_t n) {
         if (n < 0 || n > left_) return false;
         if (n == 0) return true;
         size_t got = fsrcread(dst, 1, static_cast<size_t>(n), src_);
         left_ -= static_cast<int64_t>(got);
+        consumed_ += static_cast<int64_t>(got);
         return got == static_cast<size_t>(n);
     }
     bool readInt(int32_t* v) {
@@ -53,10 +59,14 @@ class BodyReader {
         return true;
     }
     int64_t left() const { return left_; }
+    // Bytes of the body after what was read (may lie past the end of the file).
+    int64_t unread() const { return size_ - consumed_; }
 
   private:
     FileSource* src_;
+    int64_t size_;
     int64_t left_;
+    int64_t consumed_ = 0;
 };
 
 // Fields of one record in the zeroed scratch: missing fields of a short record read as 0.
@@ -300,6 +310,9 @@ bool fullOnly(int type) {
 
 // The file header, then chunks until the end marker or a head that cannot be read in full.
 int readChunks(FileSource* src, mxp4_package* p) {
+    struct stat st;
+    if (fstat(src->fd, &st) != 0) return kLoadShortRead;
+    const int64_t fileSize = st.st_size;
     uint8_t head[12];
     if (fsrcread(head, 1, 12, src) != 12) return kLoadShortRead;
     if (std::memcmp(head, "mxp4", 4) != 0) return kLoadBadMagic;
@@ -322,13 +335,13 @@ int readChunks(FileSource* src, mxp4_package* p) {
             p->dataArea = pos;
             break;
         }
-        BodyReader in(src, size);
+        BodyReader in(src, size, fileSize - pos);
         if (p->full || !fullOnly(type)) {
             int rc = readChunk(type, in, p);
             if (rc != kLoadOk) return rc;
         }
         // Bodies may carry data the handler does not know.
-        if (in.left() > 0) fsrcskip(src, in.left());
+        if (in.unread() > 0) fsrcskip(src, in.unread());
         pos += size;
     }
     constexpr uint32_t kRequired = ((1u << (kChunkAuxResources + 1)) - 1) & ~1u;

@@ -151,6 +151,11 @@ TEST_F(LoaderTest, ForgedCountsAndLengthsAreShortReads) {
     Bytes pool = patched(16, 0, 1 << 20);
     put32(pool, chunkAt(pool, 16), (1 << 20) + 4);
     EXPECT_EQ(codeOf(pool, 0), mx::kLoadShortRead);
+    // A body and a count both larger than the file: bounded by the file, not by the body.
+    Bytes oversized = patched(9, 0, 0x7fff0000);
+    put32(oversized, chunkAt(oversized, 9), 0x7ffffff0);
+    put32(oversized, chunkAt(oversized, 9) + 12, 1);
+    EXPECT_EQ(codeOf(oversized, 0), mx::kLoadShortRead);
     // A file cut inside a chunk.
     size_t cut = chunkAt(good, 13) + 14;
     EXPECT_EQ(codeOf(Bytes(good.begin(), good.begin() + static_cast<long>(cut)), 0),
