@@ -58,12 +58,12 @@ int32_t le32(const std::vector<uint8_t>& b, size_t at) {
 
 TEST(Mxp4Info, DescribesAValidPackage) {
     ts::TempDir dir;
-    ts::SimplePackage spec;
-    spec.userTracks = 2;
-    spec.options = 2;
-    spec.skins = 2;
-    spec.sampleRate = 22050;
-    mxp4w::PackageWriter w = ts::makeSimplePackage(spec);
+    ts::SimplePackage shape;
+    shape.userTracks = 2;
+    shape.options = 2;
+    shape.skins = 2;
+    shape.sampleRate = 22050;
+    mxp4w::PackageWriter w = ts::makeSimplePackage(shape);
     w.header[4] = 8;
     std::string pkg = ts::writePackage(w, dir);
 

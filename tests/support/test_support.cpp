@@ -100,12 +100,12 @@ std::vector<int16_t> constant(int frames, int channels, int16_t value) {
     return std::vector<int16_t>(static_cast<size_t>(std::max(frames, 0)) * channels, value);
 }
 
-mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec) {
+mxp4w::PackageWriter makeSimplePackage(const SimplePackage& shape) {
     mxp4w::PackageWriter w;
     w.header[2] = w.header[3] = -1; // no mix-wide texts
-    w.header[6] = spec.sampleRate;
+    w.header[6] = shape.sampleRate;
     w.header[12] = -1;
-    w.embedResources = spec.embed;
+    w.embedResources = shape.embed;
 
     // Node n's option k plays its own clip and resource.
     auto addNode = [&](int node, int optionCount) {
@@ -117,26 +117,26 @@ mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec) {
             auto clipIndex = static_cast<int32_t>(w.clips.size());
             auto optionIndex = static_cast<int32_t>(w.options.size());
             std::string clipName =
-                "clip" + std::to_string(clipIndex) + (spec.ogg ? ".ogg" : ".wav");
+                "clip" + std::to_string(clipIndex) + (shape.ogg ? ".ogg" : ".wav");
 
             mxp4w::Resource r;
-            r.kind = spec.ogg ? 1 : 2;
+            r.kind = shape.ogg ? 1 : 2;
             r.name = w.addString(clipName);
             double freq = 110.0 * (node + 1) + 55.0 * k;
             std::vector<int16_t> pcm =
-                sineStereo(spec.clipFrames, freq, freq * 1.5, spec.amplitude, spec.sampleRate);
-            if (spec.ogg) {
+                sineStereo(shape.clipFrames, freq, freq * 1.5, shape.amplitude, shape.sampleRate);
+            if (shape.ogg) {
                 vshort::EncoderOptions o;
-                o.sampleRate = spec.sampleRate;
+                o.sampleRate = shape.sampleRate;
                 r.data = vshort::encodeStereo(pcm.data(), pcm.size() / 2, o);
             } else {
-                r.data = wavBytes(pcm, 2, spec.sampleRate);
+                r.data = wavBytes(pcm, 2, shape.sampleRate);
             }
             w.resources.push_back(std::move(r));
 
             mxp4w::Clip c;
-            c.sectionLength = spec.sectionFrames;
-            c.audioLength = spec.clipFrames;
+            c.sectionLength = shape.sectionFrames;
+            c.audioLength = shape.clipFrames;
             c.option = optionIndex;
             c.name = w.addString(clipName);
             c.resource = static_cast<int32_t>(w.resources.size()) - 1;
@@ -157,18 +157,18 @@ mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec) {
     master.name = w.addString("master");
     w.tracks.push_back(master);
     addNode(0, 1);
-    for (int u = 0; u < spec.userTracks; ++u) {
+    for (int u = 0; u < shape.userTracks; ++u) {
         mxp4w::Track t;
         t.flags = 2;
         t.keepPriority = 100;
         t.node = u + 1;
         t.name = w.addString("track" + std::to_string(u));
         w.tracks.push_back(t);
-        addNode(u + 1, spec.options);
+        addNode(u + 1, shape.options);
     }
-    for (int s = 0; s < spec.skins && spec.userTracks > 0 && spec.options > 0; ++s) {
+    for (int s = 0; s < shape.skins && shape.userTracks > 0 && shape.options > 0; ++s) {
         mxp4w::Skin k;
-        k.option = w.nodes[1].optionFirst + s % spec.options;
+        k.option = w.nodes[1].optionFirst + s % shape.options;
         k.priority = 10 + s;
         k.displayName =
             w.addText({"Skin " + std::to_string(s) + " FR", "Skin " + std::to_string(s) + " EN"});
@@ -185,9 +185,9 @@ std::string writePackage(const mxp4w::PackageWriter& w, const TempDir& dir,
     return path;
 }
 
-std::string writeSimplePackage(const TempDir& dir, const SimplePackage& spec,
+std::string writeSimplePackage(const TempDir& dir, const SimplePackage& shape,
                                const std::string& name) {
-    return writePackage(makeSimplePackage(spec), dir, name);
+    return writePackage(makeSimplePackage(shape), dir, name);
 }
 
 } // namespace ts

@@ -70,9 +70,9 @@ struct SimplePackage {
     bool ogg = false;
 };
 
-mxp4w::PackageWriter makeSimplePackage(const SimplePackage& spec = {});
+mxp4w::PackageWriter makeSimplePackage(const SimplePackage& shape = {});
 // Builds and writes the package as dir/name; returns its path (fails the test on error).
-std::string writeSimplePackage(const TempDir& dir, const SimplePackage& spec = {},
+std::string writeSimplePackage(const TempDir& dir, const SimplePackage& shape = {},
                                const std::string& name = "simple.mxp4");
 // Writes any writer's package as dir/name; returns its path (fails the test on error).
 std::string writePackage(const mxp4w::PackageWriter& w, const TempDir& dir,
