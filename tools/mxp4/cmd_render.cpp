@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kChunkFrames = 8820; // what the player pulls per callback
 constexpr double kMaxSeconds = 24 * 3600;
+constexpr int64_t kMaxWavFrames = (0xFFFFFFFFLL - 44) / 4; // RIFF sizes are 32-bit
 
 // "--vol TRACK:L:R" on a user track; the engine clamps the levels to 0..256.
 bool applyVolumes(mxp4_package* p, const Args& args) {
@@ -93,6 +94,7 @@ int cmdRender(int argc, char** argv) {
 
     const int rate = p->header[mx::kHSampleRate];
     const auto total = static_cast<int64_t>(std::llround(seconds * rate));
+    if (total > kMaxWavFrames) return fail("--seconds: longer than a WAV file can hold");
     WavFile wav;
     const std::string out = args.get("o");
     if (!wav.open(out, rate, 2)) return fail("cannot create " + out);
