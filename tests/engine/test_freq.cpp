@@ -381,34 +381,6 @@ TEST_F(ShortStreams, FinalTransformAfterTheDecoderIsCleared) {
             ASSERT_EQ(open->channel[c][i], cleared->channel[c][i]) << c << " " << i;
 }
 
-// The final transform is Tremor's own inverse MDCT and short window, applied slot by slot.
-TEST_F(ShortStreams, FinalTransformIsTremorsTransformPerSlot) {
-    std::vector<uint8_t> bytes = shortStream(4000, 8);
-    Accumulator acc;
-    ASSERT_TRUE(acc.ok());
-    OpenStream s(bytes);
-    ASSERT_TRUE(s.ok());
-    ASSERT_GT(mx::ov_read_FREQ(acc.get(), s.src(), 0), 0);
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < mx::kAccLength; ++i)
-            acc->channel[c][i] = ((i * 7919 + c * 31) % 20001 - 10000) * 37;
-    std::vector<int32_t> expect[2] = {
-        std::vector<int32_t>(acc->channel[0], acc->channel[0] + mx::kAccLength),
-        std::vector<int32_t>(acc->channel[1], acc->channel[1] + mx::kAccLength)};
-    long bs[2] = {256, 256};
-    const void* win[2] = {acc->window[0], acc->window[1]};
-    for (int c = 0; c < 2; ++c)
-        for (int k = 0; k < mx::kAccSlots; ++k) {
-            int32_t* slot = expect[c].data() + 128 + 256 * k;
-            __real_mdct_backward(256, slot, slot);
-            __real__vorbis_apply_window(slot, win, bs, 0, 0, 0);
-        }
-    mx::mapping0_finalIMDCT_MIXED(acc.get());
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < mx::kAccLength; ++i)
-            ASSERT_EQ(acc->channel[c][i], expect[c][i]) << c << " " << i;
-}
-
 // Streams of the reference encoder (long blocks, mono): Tremor decodes them through the wraps
 // unchanged, and the frequency path refuses them without harm.
 TEST(LongBlockStreams, WrapsPassThroughAndStreamsAreIncompatible) {
