@@ -16,8 +16,8 @@
 namespace mx {
 namespace {
 
-constexpr int32_t kCyclicPackage =
-    134; // validation code of a package whose nodes cannot be ordered
+// Validation code of a package whose nodes cannot be put in a solving order.
+constexpr int32_t kCyclicPackage = 134;
 
 int32_t le32(const uint8_t* b) {
     return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
