@@ -20,10 +20,11 @@ struct ToolRun {
 
 // Runs a built tool with the given arguments (each single-quoted), capturing stdout. Sanitizer
 // reports on stderr fail the test even when the tool was expected to fail.
-ToolRun runTool(const char* tool, const std::vector<std::string>& args) {
+ToolRun runTool(const char* tool, const std::vector<std::string>& args,
+                const std::string& env = "") {
     ts::TempDir errDir;
     const std::string errFile = errDir.file("stderr");
-    std::string cmd = std::string("'") + tool + "'";
+    std::string cmd = env + " '" + tool + "'";
     for (const std::string& a : args) cmd += " '" + a + "'";
     cmd += " 2>'" + errFile + "'";
     ToolRun r;
@@ -318,6 +319,18 @@ TEST(Mxp4Render, ChoosesTheMixingPath) {
             peak = std::max(peak, std::abs(int(int16_t((*b)[i] | ((*b)[i + 1] << 8)))));
         EXPECT_GT(peak, 4000);
     }
+}
+
+// SDL's dummy driver plays nothing, so it does not count as a device; playback still runs on it
+// for the requested time.
+TEST(Mxp4Play, DummyDriverIsNotADevice) {
+    ts::TempDir dir;
+    std::string pkg = ts::writeSimplePackage(dir);
+    EXPECT_EQ(runTool(MXP4_TOOL, {"play", "--check-device"}, "SDL_AUDIODRIVER=dummy").status, 1);
+    EXPECT_EQ(runTool(MXP4_TOOL, {"play", pkg, "--seconds", "0.3"}, "SDL_AUDIODRIVER=dummy").status,
+              0);
+    EXPECT_NE(runTool(MXP4_TOOL, {"play", dir.file("absent.mxp4")}, "SDL_AUDIODRIVER=dummy").status,
+              0);
 }
 
 TEST(Mxp4Render, RejectsBadRequests) {
