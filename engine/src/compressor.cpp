@@ -3,6 +3,7 @@
 #include "compressor.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -113,7 +114,8 @@ void compressorInit(CompressorContext* c, float thresholdDb, float ratioSlope, f
         c->fine[j] = static_cast<uint16_t>(truncSat(32768.0 * std::pow(10.0, j * s / 5120.0)));
 
     double rate = static_cast<double>(sampleRate);
-    double u = static_cast<double>(sampleRate / 128);
+    double u =
+        static_cast<double>(sampleRate / 128); // NOLINT(bugprone-integer-division): whole blocks
     double t = std::pow(10.0, -2.0 / (rate * attack));
     double v = std::pow(10.0, -2.0 / (u * attack));
     c->attack1 = truncSat(v * 32768.0);
@@ -139,7 +141,7 @@ void compressorProcess(CompressorContext* c, int16_t* out, const int32_t* acc) {
     int32_t level;
     if (c->mode & 8) {
         int64_t b = 0;
-        for (int f = 0; f < 128; ++f) {
+        for (ptrdiff_t f = 0; f < 128; ++f) {
             int64_t l = acc[2 * f] >> 11;
             int64_t r = acc[2 * f + 1] >> 11;
             int64_t m = l * l > r * r ? l * l : r * r;
@@ -155,7 +157,7 @@ void compressorProcess(CompressorContext* c, int16_t* out, const int32_t* acc) {
         level = amplitudeLevel(peak >> 8);
     } else {
         int64_t sum = 0;
-        for (int f = 0; f < 128; ++f) {
+        for (ptrdiff_t f = 0; f < 128; ++f) {
             int64_t l = abs64(acc[2 * f] >> 8);
             int64_t r = abs64(acc[2 * f + 1] >> 8);
             sum += l > r ? l : r;
@@ -177,7 +179,7 @@ void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* le
                            const int32_t* right) {
     int64_t vl[128];
     int64_t vr[128];
-    for (int f = 0; f < 128; ++f) {
+    for (ptrdiff_t f = 0; f < 128; ++f) {
         vl[f] = static_cast<int64_t>(left[f]) + left[128 + f];
         vr[f] = static_cast<int64_t>(right[f]) + right[128 + f];
     }
@@ -185,7 +187,7 @@ void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* le
     int32_t level;
     if (c->mode & 8) {
         int64_t b = 0;
-        for (int f = 0; f < 128; ++f) {
+        for (ptrdiff_t f = 0; f < 128; ++f) {
             int64_t l = sat16from64(vl[f] >> 12);
             int64_t r = sat16from64(vr[f] >> 12);
             int64_t m = l * l > r * r ? l * l : r * r;
@@ -195,7 +197,7 @@ void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* le
     } else {
         int64_t peak = 0;
         int64_t sum = 0;
-        for (int f = 0; f < 128; ++f) {
+        for (ptrdiff_t f = 0; f < 128; ++f) {
             int64_t l = abs64(vl[f] >> 9);
             int64_t r = abs64(vr[f] >> 9);
             int64_t m = l > r ? l : r;
@@ -208,7 +210,7 @@ void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* le
     int32_t target = updateEnvelope(c, level);
     int64_t g = c->gain;
     int64_t step = (static_cast<int64_t>(target) - c->gain) / 128;
-    for (int f = 0; f < 128; ++f) {
+    for (ptrdiff_t f = 0; f < 128; ++f) {
         out[2 * f] = applyGain(g, vl[f], 9);
         out[2 * f + 1] = applyGain(g, vr[f], 9);
         g += step;

@@ -18,11 +18,11 @@ constexpr int kBlocksPerQuarter = kQuarterFrames / 128;
 void _musicMixFreq(mxp4_package* p, int16_t* out) {
     MixState* m = p->mix;
     SpectrumAccumulator* acc = &m->spectrum;
-    for (int q = 0; q < 4; ++q) {
-        int16_t* o = out + 2 * kQuarterFrames * q;
+    for (ptrdiff_t q = 0; q < 4; ++q) {
+        int16_t* o = out + ptrdiff_t{2} * kQuarterFrames * q;
         BufferMixedOGGNewFrame(acc);
-        for (int i = 0; i < kBlocksPerQuarter; ++i) {
-            int64_t e = m->now + static_cast<int64_t>(kQuarterFrames) * q + 128 * i;
+        for (int32_t i = 0; i < kBlocksPerQuarter; ++i) {
+            int64_t e = m->now + static_cast<int64_t>(kQuarterFrames) * q + int64_t{128} * i;
             for (Voice& v : m->voices) {
                 if (v.clip < 0) continue;
                 voiceGains(p, v, &v.src.mixGainLeft, &v.src.mixGainRight);

@@ -39,12 +39,12 @@ void mixVoice(mxp4_package* p, Voice& v, int32_t* acc) {
         int32_t* a = acc + 2 * f0;
         const int16_t* s = m->readBuffer;
         if (v.src.channelsMinus1 == 0) {
-            for (int32_t j = 0; j < got; ++j) {
+            for (ptrdiff_t j = 0; j < got; ++j) {
                 accumulate(a[2 * j], gl, s[j]);
                 accumulate(a[2 * j + 1], gr, s[j]);
             }
         } else {
-            for (int32_t j = 0; j < got; ++j) {
+            for (ptrdiff_t j = 0; j < got; ++j) {
                 accumulate(a[2 * j], gl, s[2 * j]);
                 accumulate(a[2 * j + 1], gr, s[2 * j + 1]);
             }
@@ -63,7 +63,7 @@ void _musicMixWav(mxp4_package* p, int16_t* out) {
         if (v.clip >= 0) mixVoice(p, v, acc);
 
     if (compressorActive(&m->compressor)) {
-        for (int b = 0; b < kBufferFrames / 128; ++b)
+        for (ptrdiff_t b = 0; b < kBufferFrames / 128; ++b)
             compressorProcess(&m->compressor, out + 256 * b, acc + 256 * b);
     } else {
         for (int i = 0; i < 2 * kBufferFrames; ++i)

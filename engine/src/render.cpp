@@ -172,7 +172,7 @@ void _solveApply(mxp4_package* p) {
 int mixStateInit(mxp4_package* p) {
     MixState* m = p->mix;
     if (!m) return 0;
-    constexpr size_t kValues = 2 * kBufferFrames;
+    constexpr size_t kValues = 2 * static_cast<size_t>(kBufferFrames);
     m->accumulator = new (std::nothrow) int32_t[kValues]();
     m->readBuffer = new (std::nothrow) int16_t[kValues]();
     m->staging = new (std::nothrow) int16_t[kValues]();
@@ -256,12 +256,13 @@ int mxp4NextBufferN(mxp4_package* p, int16_t* out, int frames) {
         if (m->stagingPos < kBufferFrames) {
             int n = kBufferFrames - m->stagingPos;
             if (n > missing) n = missing;
-            std::memcpy(out + 2 * done, m->staging + 2 * m->stagingPos,
+            std::memcpy(out + 2 * static_cast<ptrdiff_t>(done),
+                        m->staging + 2 * static_cast<ptrdiff_t>(m->stagingPos),
                         sizeof(int16_t) * 2 * static_cast<size_t>(n));
             m->stagingPos += n;
             done += n;
         } else if (missing >= kBufferFrames) {
-            result |= mxp4NextBuffer(p, out + 2 * done);
+            result |= mxp4NextBuffer(p, out + 2 * static_cast<ptrdiff_t>(done));
             done += kBufferFrames;
         } else {
             result |= mxp4NextBuffer(p, m->staging);
