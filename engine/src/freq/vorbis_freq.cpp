@@ -173,33 +173,29 @@ int vorbis_synthesis_blockin_FREQ(vorbis_dsp_state* v, vorbis_block* vb, int64_t
     else
         *sampleCount += kBlockSamples;
 
+    // Trims never take more than the block just made available.
+    const auto trim = [v](int64_t extra) {
+        const int available = v->pcm_current - v->pcm_returned;
+        return static_cast<int>(extra > available ? available : extra);
+    };
     if (v->granulepos == -1) {
         if (vb->granulepos != -1) {
             v->granulepos = vb->granulepos;
             if (*sampleCount > v->granulepos) {
                 // A short first page: an end-of-stream page cuts the end, else the beginning.
-                const int64_t extra = *sampleCount - v->granulepos;
-                if (vb->eofflag) {
-                    v->pcm_current -= static_cast<int>(extra > v->pcm_current - v->pcm_returned
-                                                           ? v->pcm_current - v->pcm_returned
-                                                           : extra);
-                } else {
-                    v->pcm_returned += static_cast<int>(extra > v->pcm_current - v->pcm_returned
-                                                            ? v->pcm_current - v->pcm_returned
-                                                            : extra);
-                }
+                const int extra = trim(*sampleCount - v->granulepos);
+                if (vb->eofflag)
+                    v->pcm_current -= extra;
+                else
+                    v->pcm_returned += extra;
             }
         }
     } else {
         v->granulepos += kBlockSamples;
         if (vb->granulepos != -1 && v->granulepos != vb->granulepos) {
-            if (v->granulepos > vb->granulepos && vb->eofflag) {
-                // Partial last block: drop the samples past the stream's end.
-                int64_t extra = v->granulepos - vb->granulepos;
-                if (extra > v->pcm_current - v->pcm_returned)
-                    extra = v->pcm_current - v->pcm_returned;
-                v->pcm_current -= static_cast<int>(extra);
-            }
+            // Partial last block: drop the samples past the stream's end.
+            if (v->granulepos > vb->granulepos && vb->eofflag)
+                v->pcm_current -= trim(v->granulepos - vb->granulepos);
             v->granulepos = vb->granulepos; // the bitstream is believed
         }
     }
@@ -281,7 +277,8 @@ int _fetch_and_process_packet_FREQ(OggVorbis_File* vf, SpectrumAccumulator* acc,
                 return 1;
             }
         }
-        if (vf->ready_state < OPENED) return OV_EOF;
+        // Without a set stream there are no headers to decode the next page with.
+        if (vf->ready_state < STREAMSET) return OV_EOF;
         ogg_page og;
         if (_get_next_page_FREQ(vf, &og) < 0) return OV_EOF;
         vf->bittrack += og.header_len * 8;
