@@ -439,6 +439,12 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
         clip.keepMax = static_cast<int32_t>(c.keepMax);
         clip.option = l.clipOption[i];
         clip.name = pools.string(c.name);
+        // The comment draw indexes consecutive texts: lay them out back to back.
+        for (size_t k = 0; k < c.comments.size(); ++k) {
+            const int32_t ref = pools.text(c.comments[k]);
+            if (k == 0) clip.commentFirst = ref;
+        }
+        clip.commentWeight = static_cast<int32_t>(c.comments.size());
         int64_t frames = 0;
         if (!c.file.empty()) {
             const Encoding enc = options.encoding.value_or(c.encoding.value_or(d.encoding));
