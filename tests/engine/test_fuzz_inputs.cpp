@@ -19,7 +19,8 @@ std::vector<fs::path> filesIn(const char* sub) {
     std::vector<fs::path> out;
     if (fs::is_directory(dir))
         for (const auto& e : fs::directory_iterator(dir))
-            if (e.is_regular_file()) out.push_back(e.path());
+            if (e.is_regular_file() && e.path().filename().string()[0] != '.')
+                out.push_back(e.path());
     std::sort(out.begin(), out.end());
     return out;
 }

@@ -25,7 +25,7 @@ inline void touchAccessors(mxp4_package* p) {
 inline bool runOne(const uint8_t* data, size_t size, const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool written = std::fwrite(data, 1, size, f) == size;
+    bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
     written = std::fclose(f) == 0 && written;
     if (!written) return false;
 
