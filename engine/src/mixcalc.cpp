@@ -17,6 +17,15 @@ constexpr int32_t kMaxSolverNodes = 4096;
 constexpr int kDeterministic = 1;
 constexpr int kRandom = 0;
 
+// Search steps (positions entered) before a search gives up as if it had failed. The search is
+// exponential when a dead end lies deep below many free choices it depends on; without a bound
+// one unlucky package would stall the render thread. Real packages need a few hundred steps.
+constexpr int64_t kSearchSteps = int64_t{1} << 20;
+// Shared by all deterministic searches of one decision; the final random search has its own.
+constexpr int64_t kDecisionSteps = int64_t{1} << 21;
+
+int solveBounded(mxp4_package* p, int32_t d, int mode, int64_t* steps);
+
 bool rangeValid(int32_t first, int32_t count, int32_t total) {
     if (count <= 0) return count == 0;
     return first >= 0 && static_cast<int64_t>(first) + count <= total;
@@ -171,9 +180,9 @@ void restoreTried(mxp4_package* p) {
 }
 
 // Re-solves from scratch keeping the current assignment when that fails.
-bool resolveOrRestore(mxp4_package* p) {
+bool resolveOrRestore(mxp4_package* p, int64_t* steps) {
     saveAndClearTried(p);
-    if (_solve(p, 0, kDeterministic)) return true;
+    if (solveBounded(p, 0, kDeterministic, steps)) return true;
     restoreTried(p);
     return false;
 }
@@ -411,16 +420,29 @@ void mxcSolveConstraintAdd(mxp4_package* p, int32_t option, int32_t priority) {
     ++s.constrCount;
 }
 
+int _solve(mxp4_package* p, int32_t d, int mode) {
+    int64_t steps = kSearchSteps;
+    return solveBounded(p, d, mode, &steps);
+}
+
+namespace {
+
 // Depth-first search over the order, iterative so that the depth (the node count) costs no stack.
 // Each position's state lives in its node: `tried` is the candidate in use and its `link` the
 // rest of the candidate list; a forced or inactive position has no alternative.
-int _solve(mxp4_package* p, int32_t d, int mode) {
+int solveBounded(mxp4_package* p, int32_t d, int mode, int64_t* steps) {
     const int32_t n = p->nodes.count;
     const int32_t top = d;
     bool descending = true;
     for (;;) {
         if (descending) {
             if (d >= n) return 1;
+            if (--*steps < 0) {
+                // Out of steps: unwind as a failure would.
+                p->mix->solver.failingNode = p->mix->solver.order[d];
+                while (d > top) p->nodes.items[p->mix->solver.order[--d]].tried = -1;
+                return 0;
+            }
             if (enterLevel(p, d, mode) == Step::Descend) {
                 ++d;
                 continue;
@@ -436,6 +458,8 @@ int _solve(mxp4_package* p, int32_t d, int mode) {
         }
     }
 }
+
+} // namespace
 
 // Quicksort of a candidate list, descending by key: the head is the pivot, keys >= pivot are
 // pushed on the front of A, the others on the front of B; the result is A, pivot, B. This fixes
@@ -489,7 +513,8 @@ int mxcSolveProcess(mxp4_package* p, int commit) {
     for (int32_t i = 0; i < p->relations.count; ++i)
         p->relations.items[i].enabled = p->relations.items[i].priority == 0;
 
-    if (!_solve(p, 0, kDeterministic)) return 0;
+    int64_t steps = kDecisionSteps;
+    if (!solveBounded(p, 0, kDeterministic, &steps)) return 0;
 
     int32_t ci = 0;
     int32_t rel = s.softHead;
@@ -505,7 +530,7 @@ int mxcSolveProcess(mxp4_package* p, int commit) {
                 node.forced = opt;
             } else if (node.forced < 0) {
                 node.forced = opt;
-                if (!resolveOrRestore(p)) node.forced = -1;
+                if (!resolveOrRestore(p, &steps)) node.forced = -1;
             }
             continue;
         }
@@ -517,14 +542,15 @@ int mxcSolveProcess(mxp4_package* p, int commit) {
         const Node& a = p->nodes.items[r.owner];
         if (a.tried < 0 || !conditionsHold(p, r.condFirst, r.condCount)) continue;
         if (affinityCell(p, r, p->options.items[a.tried].index) != 0) continue;
-        if (!resolveOrRestore(p)) r.enabled = 0;
+        if (!resolveOrRestore(p, &steps)) r.enabled = 0;
     }
 
     for (int32_t i = 0; i < p->nodes.count; ++i) {
         p->nodes.items[i].tried = -1;
         p->nodes.items[i].candidates = 1;
     }
-    if (!_solve(p, 0, kRandom)) return 0;
+    int64_t randomSteps = kSearchSteps;
+    if (!solveBounded(p, 0, kRandom, &randomSteps)) return 0;
 
     if (commit) {
         for (int32_t i = 0; i < p->nodes.count; ++i) {

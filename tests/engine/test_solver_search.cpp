@@ -233,6 +233,23 @@ TEST(SolverSearch, DeepChainNeedsNoStack) {
     EXPECT_EQ(k.triedIndex(n - 1), 1);
 }
 
+// Every node of a chain depends on all before it, and the last one has no option at all: the
+// search would try 2^39 combinations. It gives up after its step budget, as a failure.
+TEST(SolverSearch, HopelessDeepSearchEndsAsAFailure) {
+    Pkg k;
+    const int n = 40;
+    for (int i = 0; i < n; ++i) {
+        k.node({1, 1});
+        if (i > 0) k.relation(i, i - 1, 0, i == n - 1 ? 0 : 128);
+    }
+    ASSERT_EQ(k.build(), 0);
+    prepare(k);
+    EXPECT_EQ(mx::_solve(&k.p, 0, kDeterministic), 0);
+    for (auto& node : k.nodes) EXPECT_EQ(node.tried, -1);
+    mx::mxcSolveInit(&k.p);
+    EXPECT_EQ(mx::mxcSolveProcess(&k.p, 1), 0);
+}
+
 TEST(SolverSearch, CellOutsideTheBlobReadsAsForbidden) {
     Pkg k;
     int32_t a = k.node({1});
