@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 namespace vshort_test {
@@ -42,6 +43,31 @@ TEST(Decode, LengthIsExactlyTheInputLength) {
     }
 }
 
+TEST(Decode, OutOfRangeOptionsStillGiveValidStreams) {
+    const Pcm in = sines(8000, 3000, 440, 660, 8000);
+    struct Case {
+        int rate;
+        float quality;
+        int ceiling;
+    };
+    // The last one: a rate whose nominal bit rate would not fit the header's field.
+    for (const Case& c : {Case{8000, std::nanf(""), 256000}, Case{8000, -3.0f, 256000},
+                          Case{96000, 7.0f, 256000}, Case{2000000000, 0.5f, 0}}) {
+        SCOPED_TRACE(c.rate);
+        SCOPED_TRACE(c.quality);
+        vshort::EncoderOptions opt;
+        opt.sampleRate = c.rate;
+        opt.quality = c.quality;
+        opt.maxBitrate = c.ceiling;
+        const Decoded d = decodeStream(vshort::encodeStereo(in.data(), in.size() / 2, opt));
+        ASSERT_TRUE(d.opened);
+        EXPECT_TRUE(d.clean);
+        EXPECT_EQ(d.rate, c.rate);
+        ASSERT_EQ(d.pcm.size(), in.size());
+        EXPECT_GT(snrDb(in, d.pcm), 10.0);
+    }
+}
+
 TEST(Decode, EmptyInputIsAValidEmptyStream) {
     const Pcm in;
     const Decoded d = decodeStream(encode(in));
@@ -58,10 +84,11 @@ TEST(Decode, MusicLikeMaterialMeetsQualityAndBitRate) {
     EXPECT_TRUE(d.clean);
     ASSERT_EQ(d.pcm.size(), in.size());
     const double snr = snrDb(in, d.pcm);
-    const double rate = kbps(stream.size(), in.size() / 2, 44100);
+    const double rate = kbps(stream.size(), in.size() / 2, 44100); // headers included
     std::printf("music-like, 44.1 kHz: %.2f dB SNR at %.1f kb/s\n", snr, rate);
     EXPECT_GE(snr, 25.0);
     EXPECT_LE(rate, 256.0);
+    EXPECT_LE(d.bitrate, 256000);
 }
 
 TEST(Decode, SinesKeepTheirQuality) {
@@ -121,10 +148,10 @@ TEST(Decode, BitRateCeilingHoldsOnDenseMaterial) {
         const Decoded d = decodeStream(stream);
         ASSERT_TRUE(d.clean);
         ASSERT_EQ(d.pcm.size(), in.size());
-        const double rate = kbps(stream.size(), in.size() / 2, 44100);
+        const double rate = d.bitrate / 1000.0;
         const double snr = snrDb(in, d.pcm);
-        std::printf("white noise, ceiling %d kb/s: %.2f dB SNR at %.1f kb/s\n", ceiling / 1000, snr,
-                    rate);
+        std::printf("white noise, ceiling %d kb/s: %.2f dB SNR at %.1f kb/s (audio pages)\n",
+                    ceiling / 1000, snr, rate);
         EXPECT_LE(rate, ceiling / 1000.0);
         EXPECT_GE(rate, 0.9 * ceiling / 1000.0); // the ceiling is used, not undershot
         EXPECT_GE(snr, ceiling == 256000 ? 12.0 : 4.0);

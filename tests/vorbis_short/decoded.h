@@ -15,6 +15,7 @@ struct Decoded {
     long rate = 0;
     int blockSizes[2] = {0, 0};
     int64_t total = -1; // length the decoder announces from the last granule position
+    long bitrate = 0;   // the decoder's average over the audio pages, in bits per second
     Pcm pcm;            // interleaved 16-bit output
 };
 

@@ -30,6 +30,8 @@ Decoded decodeStream(const std::vector<uint8_t>& stream) {
     d.blockSizes[0] = vorbis_info_blocksize(vi, 0);
     d.blockSizes[1] = vorbis_info_blocksize(vi, 1);
     d.total = ov_pcm_total(&vf, -1);
+    // Tremor's average divides by the length in whole milliseconds.
+    if (ov_time_total(&vf, -1) > 0) d.bitrate = ov_bitrate(&vf, -1);
     char buf[4096];
     int section = 0;
     for (;;) {

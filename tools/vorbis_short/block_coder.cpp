@@ -40,7 +40,9 @@ BlockCoder::BlockCoder(const int16_t* interleaved, size_t frames, const EncoderO
 }
 
 double BlockCoder::snrForQuality(float quality) {
-    return 10.0 + 40.0 * std::clamp(static_cast<double>(quality), 0.0, 1.0);
+    const double q =
+        std::isfinite(quality) ? std::clamp(static_cast<double>(quality), 0.0, 1.0) : 0.5;
+    return 10.0 + 40.0 * q;
 }
 
 void BlockCoder::setSnrDb(double db) {

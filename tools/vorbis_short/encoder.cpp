@@ -38,9 +38,7 @@ std::vector<uint8_t> encodeStereo(const int16_t* interleaved, size_t frames,
         }
         coder.fitBooks();
         if (options.maxBitrate <= 0 || seconds <= 0 || attempt == kMaxRateAttempts) break;
-        const double bytes = static_cast<double>(coder.estimatedBytes()) +
-                             static_cast<double>(coder.setupHeader().size()) + kSmallHeaders;
-        const double rate = bytes * 8.0 / seconds;
+        const double rate = static_cast<double>(coder.estimatedBytes()) * 8.0 / seconds;
         const double target = options.maxBitrate * kRateMargin;
         if (rate <= target) break;
         double slope = rate * kRateSharePerDb; // first guess, in bits per second per dB
@@ -59,7 +57,8 @@ std::vector<uint8_t> encodeStereo(const int16_t* interleaved, size_t frames,
         packets.push_back(coder.packet(q));
         audioBytes += packets.back().size();
     }
-    const int nominal = seconds > 0 ? static_cast<int>(audioBytes * 8 / seconds) : 0;
+    const double average = seconds > 0 ? static_cast<double>(audioBytes) * 8 / seconds : 0;
+    const int nominal = static_cast<int>(std::min(average, 2.0e9));
 
     OggPages ogg(options.serial);
     ogg.headers(identificationHeader(options.sampleRate, nominal), commentHeader(),

@@ -16,8 +16,9 @@ struct EncoderOptions {
     // 0 (smallest stream) .. 1 (finest quantisation). The default keeps music-like material above
     // 25 dB signal-to-noise ratio at no more than about 256 kb/s for 44.1 kHz stereo.
     float quality = 0.5f;
-    // Ceiling on the average bit rate in bits per second (0: none). Material too dense for it
-    // at `quality` is coded at the highest accuracy that fits.
+    // Ceiling on the average bit rate of the audio pages in bits per second (0: none); the
+    // headers, some 3 KB, come on top. Material too dense for the ceiling at `quality` is coded
+    // at the highest accuracy that fits.
     int maxBitrate = 256000;
     uint32_t serial = 1; // Ogg logical stream serial number
 };
