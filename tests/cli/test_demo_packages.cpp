@@ -163,9 +163,11 @@ TEST(DemoPackages, HomeMusicVariesFromSectionToSection) {
         ASSERT_FALSE(chords.empty());
         for (int32_t c : d) {
             const std::string name = clipName(p.get(), c);
-            for (const char* part : {"bass_", "lead_", "pad_"})
-                if (name.rfind(part, 0) == 0)
+            for (const char* part : {"bass_", "lead_", "pad_"}) {
+                if (name.rfind(part, 0) == 0) {
                     EXPECT_EQ(name.substr(std::strlen(part), 1), chords) << name;
+                }
+            }
         }
     }
 }
