@@ -112,13 +112,13 @@ int startsOver(mxp4_package* p, int calls) {
 TEST(RenderAllocation, PcmPackages) {
     for (bool embed : {true, false}) {
         ts::TempDir dir;
-        ts::SimplePackage spec;
-        spec.userTracks = 4;
-        spec.options = 3;
-        spec.clipFrames = 9000;
-        spec.sectionFrames = 8000;
-        spec.embed = embed;
-        std::string path = ts::writeSimplePackage(dir, spec);
+        ts::SimplePackage shape;
+        shape.userTracks = 4;
+        shape.options = 3;
+        shape.clipFrames = 9000;
+        shape.sectionFrames = 8000;
+        shape.embed = embed;
+        std::string path = ts::writeSimplePackage(dir, shape);
         rt::Package p(mxp4Loader(path.c_str(), 1));
         ASSERT_TRUE(p);
         Counts c = render(p.get(), 300);

@@ -394,12 +394,12 @@ TEST(RenderSampleMix, VoicesEndInsideTheBufferAndShortResourcesGoSilent) {
 
 TEST(RenderStaging, ArbitraryLengthsMatchWholeBuffers) {
     ts::TempDir dir;
-    ts::SimplePackage spec;
-    spec.userTracks = 2;
-    spec.options = 3;
-    spec.clipFrames = 11025;
-    spec.sectionFrames = 9000;
-    std::string path = ts::writeSimplePackage(dir, spec);
+    ts::SimplePackage shape;
+    shape.userTracks = 2;
+    shape.options = 3;
+    shape.clipFrames = 11025;
+    shape.sectionFrames = 9000;
+    std::string path = ts::writeSimplePackage(dir, shape);
     int code = 0;
     rt::Package whole(mxp4LoaderDiag(path.c_str(), 1, &code));
     rt::Package staged(mxp4Loader(path.c_str(), 1));
@@ -446,11 +446,11 @@ TEST(RenderStaging, ResultIsTheOrOfTheDecisions) {
 
 TEST(RenderReset, ReplaysTheSameMix) {
     ts::TempDir dir;
-    ts::SimplePackage spec;
-    spec.userTracks = 3;
-    spec.options = 4;
-    spec.sectionFrames = 7000;
-    std::string path = ts::writeSimplePackage(dir, spec);
+    ts::SimplePackage shape;
+    shape.userTracks = 3;
+    shape.options = 4;
+    shape.sectionFrames = 7000;
+    std::string path = ts::writeSimplePackage(dir, shape);
     rt::Package p(mxp4Loader(path.c_str(), 1));
     ASSERT_TRUE(p);
     std::vector<int16_t> first, second;
