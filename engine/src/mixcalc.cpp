@@ -10,9 +10,10 @@ namespace mx {
 
 namespace {
 
-// The dependency matrix is n x n bytes and ordering is quadratic in n; real packages have a few
-// dozen nodes, so anything beyond this is refused as an allocation failure.
-constexpr int32_t kMaxSolverNodes = 4096;
+// Ordering and the dependency matrix cost up to n x (relations + conditions) and n^3 / 2 steps at
+// load; real packages have a few dozen nodes, so anything beyond this is refused as an
+// allocation failure.
+constexpr int32_t kMaxSolverNodes = 1024;
 
 constexpr int kDeterministic = 1;
 constexpr int kRandom = 0;
@@ -112,7 +113,7 @@ Step enterLevel(mxp4_package* p, int32_t d, int mode) {
         const Option& f = p->options.items[n.forced];
         int32_t w = 0;
         if (clipUnavailable(p, f) || !scaledWeight(p, n, f, &w)) return failAt(p, ni);
-        // The byte is unused but drawn, so the random sequence does not depend on locks.
+        // Drawn and discarded: the random sequence a mix replays after a reset includes it.
         if (mode == kRandom) randomByte(p);
         n.tried = n.forced;
         return Step::Descend;
@@ -234,11 +235,13 @@ bool eligible(const mxp4_package* p, const Node& n) {
     return true;
 }
 
-// Row i of the matrix gets column j and everything position j depends on.
+// Row i of the matrix gets column j and everything position j depends on. A column already set
+// came with its own row (rows are closed when merged), so there is nothing to add.
 void addDependency(mxp4_package* p, int32_t i, int32_t j) {
     int32_t n = p->nodes.count;
     uint8_t* rowI = p->mix->solver.depends + static_cast<size_t>(i) * n;
     const uint8_t* rowJ = p->mix->solver.depends + static_cast<size_t>(j) * n;
+    if (rowI[j]) return;
     rowI[j] = 1;
     for (int32_t k = 0; k < n; ++k) rowI[k] |= rowJ[k];
 }

@@ -6,7 +6,7 @@ namespace mx {
 
 // Allocates the solver buffers at full load (order, dependency matrix, constraint arrays with room
 // for presets + skins + 2 x nodes entries). 0 on success, -1 on allocation failure or when the
-// node count exceeds what the dependency matrix is sized for (4096).
+// node count exceeds what the solver is sized for (1024).
 int mxcAlloc(mxp4_package* p);
 void mxcFree(mxp4_package* p);
 // Computes the solving order, the dependency matrix and the soft-relation list (once, at load).

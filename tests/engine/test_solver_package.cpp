@@ -42,9 +42,9 @@ TEST_F(SolverPackageTest, UnorderableOrOversizedPackagesAreRejected) {
     EXPECT_EQ(codeOf(orphan), 134);
 
     Writer many = threeNodes();
-    many.nodes.resize(4096);
+    many.nodes.resize(1024);
     EXPECT_EQ(codeOf(many), 0);
-    many.nodes.resize(4097);
+    many.nodes.resize(1025);
     EXPECT_EQ(codeOf(many), -6);
 }
 
