@@ -1,8 +1,11 @@
 // Deterministic test material and error measures.
 #include "signals.h"
 
+#include <ogg/ogg.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vshort_test {
 
@@ -117,6 +120,20 @@ double snrDb(const Pcm& reference, const Pcm& decoded) {
 
 double kbps(size_t bytes, size_t frames, int sampleRate) {
     return static_cast<double>(bytes) * 8.0 * sampleRate / static_cast<double>(frames) / 1000.0;
+}
+
+size_t audioPageBytes(const std::vector<uint8_t>& stream) {
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    char* buf = ogg_sync_buffer(&sync, static_cast<long>(stream.size()));
+    std::memcpy(buf, stream.data(), stream.size());
+    ogg_sync_wrote(&sync, static_cast<long>(stream.size()));
+    ogg_page page;
+    size_t pages = 0, bytes = 0;
+    while (ogg_sync_pageout(&sync, &page) == 1)
+        if (pages++ >= 2) bytes += static_cast<size_t>(page.header_len + page.body_len);
+    ogg_sync_clear(&sync);
+    return bytes;
 }
 
 } // namespace vshort_test

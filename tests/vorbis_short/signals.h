@@ -21,5 +21,7 @@ Pcm sines(int sampleRate, size_t frames, double leftHz, double rightHz, double a
 double snrDb(const Pcm& reference, const Pcm& decoded);
 // Bit rate of `bytes` of stream for `frames` frames at `sampleRate`, in kb/s.
 double kbps(size_t bytes, size_t frames, int sampleRate);
+// Bytes of the Ogg pages after the two header pages (identification; comment and setup).
+size_t audioPageBytes(const std::vector<uint8_t>& stream);
 
 } // namespace vshort_test

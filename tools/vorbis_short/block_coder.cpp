@@ -17,7 +17,7 @@ constexpr int kMaxChannelValue = Residue::kMaxValue / 2;
 // How far the step follows the spectral envelope (0 = white noise, 1 = constant per-band SNR).
 // A little shaping keeps weak high bands from vanishing under the noise of strong low ones.
 constexpr double kShaping = 0.15;
-// Posts within this many floor steps (1.1 dB each) of the line through their neighbours stay
+// Posts within this many floor steps (2.2 dB each) of the line through their neighbours stay
 // on it, which costs almost nothing to send.
 constexpr int kPostSlack = 1;
 // Values just over half a step round to zero: small loss in accuracy, larger saving in bits.

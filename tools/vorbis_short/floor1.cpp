@@ -43,7 +43,7 @@ void renderLine(int x0, int y0, int x1, int y1, int* v) {
 
 } // namespace
 
-Floor1::Floor1() : x_{0, 128, 64, 32, 96, 16, 48, 80, 8, 24, 112, 4, 12, 40} {
+Floor1::Floor1() : x_{0, 128, 32, 8, 64} {
     const int n = posts();
     low_.assign(static_cast<size_t>(n), 0);
     high_.assign(static_cast<size_t>(n), 1);

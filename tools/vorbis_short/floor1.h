@@ -11,10 +11,12 @@ namespace vshort {
 
 class Floor1 {
   public:
-    static constexpr int kMultiplier = 2;
-    static constexpr int kRange = 256 / kMultiplier; // post values 0..127
-    static constexpr int kRangeBits = 7;             // X positions 0..128
-    static constexpr int kClassDim = 3;              // posts per partition
+    static constexpr int kMultiplier = 4;
+    static constexpr int kRange = 256 / kMultiplier; // post values 0..63
+    static_assert(kMultiplier == 1 || kMultiplier == 2 || kMultiplier == 4,
+                  "the decoder's ranges for multiplier 3 are not 256 / 3");
+    static constexpr int kRangeBits = 7; // X positions 0..128
+    static constexpr int kClassDim = 3;  // posts per partition
     static constexpr int kMasterEntries = 1 << kClassDim;
     static constexpr int kMaxPosts = 65;
 

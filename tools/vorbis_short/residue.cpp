@@ -15,12 +15,14 @@ Residue::Residue() : classBook_(Codebook::scalar(kClasses * kClasses, kClassesPe
     vq_.push_back(Codebook::lattice(2, 5, 17));   // 5: coarse, up to 2 * 17
     vq_.push_back(Codebook::lattice(2, 17, 17));  // 6: coarse, up to 8 * 17
     vq_.push_back(Codebook::lattice(1, 17, 289)); // 7: coarsest, up to 8 * 289
+    vq_.push_back(Codebook::lattice(2, 33, 1));   // 8: |v| <= 16
     classes_ = {
         {0, 0, {}},
         {1, 1, {0}},
         {2, 1, {1}},
         {4, 1, {2}},
         {8, 1, {3}},
+        {16, 1, {8}},
         {2 * 17 + 8, 2, {5, 4}},
         {8 * 17 + 8, 2, {6, 4}},
         {kMaxValue, 3, {7, 6, 4}},

@@ -15,7 +15,7 @@ class Residue {
     static constexpr int kLength = 256; // 128 bins x 2 channels, interleaved
     static constexpr int kPartitionSize = 16;
     static constexpr int kPartitions = kLength / kPartitionSize;
-    static constexpr int kClasses = 8;
+    static constexpr int kClasses = 9;
     static constexpr int kClassesPerWord = 2; // classification book dimension
     static constexpr int kMaxStages = 3;
     static constexpr int kMaxValue = 2456; // largest |value| the deepest cascade reaches
