@@ -126,13 +126,15 @@ std::vector<float> keysNote(const KeysPatch& patch, int midi, size_t holdFrames,
         break;
     }
     case KeysType::Pluck: {
-        // Karplus-Strong string: a noise burst circulating in a damped delay line.
-        const size_t period = std::max<size_t>(2, static_cast<size_t>(kRate / hz + 0.5));
+        // Karplus-Strong string: a noise burst circulating in a damped delay line. The two-tap
+        // average delays by half a sample, so the line is half a sample shorter than the period.
+        const size_t period = std::max<size_t>(2, static_cast<size_t>(kRate / hz));
         std::vector<float> line(period);
         Noise noise(seed);
-        OnePole tone;
-        tone.setup(1500.0 + 6000.0 * b);
-        for (float& s : line) s = tone.process(noise.next());
+        OnePole tone[2];
+        tone[0].setup(500.0 + 2500.0 * b);
+        tone[1].setup(500.0 + 2500.0 * b);
+        for (float& s : line) s = 1.6f * tone[1].process(tone[0].process(noise.next()));
         const float damping = 0.4985f + 0.0012f * b;
         size_t pos = 0;
         for (size_t i = 0; i < out.size(); ++i) {
