@@ -110,6 +110,27 @@ TEST(Decode, SinesKeepTheirQuality) {
     }
 }
 
+TEST(Decode, ExtremeMaterialStaysAccurate) {
+    const size_t frames = 22050;
+    Pcm nyquist(2 * frames), dc(2 * frames), clicks(2 * frames, 0), steps(2 * frames);
+    for (size_t i = 0; i < frames; ++i) {
+        nyquist[2 * i] = nyquist[2 * i + 1] = (i & 1) ? 32767 : -32768;
+        dc[2 * i] = -32768;
+        dc[2 * i + 1] = 32767;
+        steps[2 * i] = (i / 300) % 2 ? 30000 : -30000;
+        steps[2 * i + 1] = (i / 77) % 2 ? 20000 : -20000;
+    }
+    for (size_t i = 0; i < frames; i += 1000) clicks[2 * i] = clicks[2 * i + 1 + 2] = 32767;
+    for (const Pcm* in : {&nyquist, &dc, &clicks, &steps}) {
+        const std::vector<uint8_t> stream = encode(*in);
+        const Decoded d = decodeStream(stream);
+        ASSERT_TRUE(d.clean);
+        ASSERT_EQ(d.pcm.size(), in->size());
+        EXPECT_GE(snrDb(*in, d.pcm), 25.0);
+        EXPECT_LE(kbps(audioPageBytes(stream), frames, 44100), 256.0);
+    }
+}
+
 TEST(Decode, SilenceStaysSilent) {
     Pcm in(2 * 44100, 0);
     Decoded d = decodeStream(encode(in));

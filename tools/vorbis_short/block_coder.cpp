@@ -92,9 +92,24 @@ void BlockCoder::chooseFloor(const float* spectrum, double step, int* vals, int*
         const double s = std::exp(base + kShaping * (logLevel[p] - meanLog));
         target[p] = Floor1::postForLevel(std::max(s, kMinStep));
     }
-    int finalY[Floor1::kMaxPosts];
-    floor_.encodePosts(target, kPostSlack, vals, finalY);
-    floor_.render(vals, curve);
+    // The posts' rounding and the curve between them may leave a bin with too fine a step for
+    // the residue's range: lift the whole floor until every value fits.
+    for (;;) {
+        int finalY[Floor1::kMaxPosts];
+        floor_.encodePosts(target, kPostSlack, vals, finalY);
+        floor_.render(vals, curve);
+        bool fits = true;
+        for (int i = 0; i < kHalfBlock && fits; ++i)
+            fits = std::fabs(spectrum[i]) / Floor1::level(curve[i]) < kMaxChannelValue;
+        if (fits) return;
+        bool raised = false;
+        for (int p = 0; p < posts; ++p)
+            if (target[p] < Floor1::kRange - 1) {
+                ++target[p];
+                raised = true;
+            }
+        if (!raised) return; // the top of the floor; values saturate
+    }
 }
 
 void BlockCoder::quantise(int64_t t, QuantisedBlock& q) const {
