@@ -72,7 +72,7 @@ class BodyReader {
 // Fields of one record in the zeroed scratch: missing fields of a short record read as 0.
 struct Record {
     uint8_t bytes[kMaxRecordSize];
-    int32_t w(int i) const { return le32(bytes + 4 * i); }
+    int32_t w(int i) const { return le32(bytes + 4 * static_cast<size_t>(i)); }
 };
 
 template <typename T> void tableFree(Table<T>& t) {
