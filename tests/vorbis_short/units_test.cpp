@@ -26,6 +26,8 @@ TEST(Codebook, CodewordsFollowTheDecodersAssignment) {
                                             0b0111, 0b10,   0b110,  0b111};
     EXPECT_EQ(codes, expected);
     EXPECT_EQ(assignCodewords({3, 1, 2, 3}), (std::vector<uint32_t>{0b000, 0b1, 0b01, 0b001}));
+    // Sparse: entries of length 0 take no code word.
+    EXPECT_EQ(assignCodewords({2, 0, 1, 0, 2}), (std::vector<uint32_t>{0b00, 0, 0b1, 0, 0b01}));
     EXPECT_TRUE(assignCodewords({1, 1, 1}).empty()); // over-full
     EXPECT_TRUE(assignCodewords({1, 2}).empty());    // incomplete: decoders refuse it
 }
@@ -59,18 +61,6 @@ TEST(Codebook, FloatsUnpackToTheirValues) {
         EXPECT_DOUBLE_EQ(unpack(packFloat(v)), v) << v;
     EXPECT_NEAR(unpack(packFloat(3.0e-7)), 3.0e-7, 3.0e-7 * 1e-6); // 21-bit mantissa
     EXPECT_EQ(unpack(packFloat(0.0)), 0.0);
-}
-
-TEST(Codebook, LatticeEntriesPutTheFirstComponentLowest) {
-    const Codebook b = Codebook::lattice(2, 17, 1);
-    int q[2] = {-8, -8};
-    EXPECT_EQ(b.latticeEntry(q), 0);
-    q[0] = -7;
-    EXPECT_EQ(b.latticeEntry(q), 1);
-    q[0] = -8;
-    q[1] = -7;
-    EXPECT_EQ(b.latticeEntry(q), 17);
-    EXPECT_EQ(b.entries(), 289);
 }
 
 TEST(Mdct, MatchesTheDefinitionAndReconstructs) {

@@ -64,7 +64,8 @@ std::vector<uint32_t> assignCodewords(const std::vector<uint8_t>& lengths) {
     std::vector<uint32_t> codes(lengths.size());
     for (size_t i = 0; i < lengths.size(); ++i) {
         uint32_t code = 0;
-        if (lengths[i] < 1 || lengths[i] > 32 || !trie.take(0, 0, lengths[i], code)) return {};
+        if (lengths[i] == 0) continue; // unused entry of a sparse book
+        if (lengths[i] > 32 || !trie.take(0, 0, lengths[i], code)) return {};
         codes[i] = code;
     }
     if (!trie.nodes[0].full) return {}; // decoders reject incomplete trees
@@ -149,9 +150,24 @@ int Codebook::latticeEntry(const int* q) const {
 }
 
 void Codebook::fitLengths(const std::vector<uint64_t>& counts) {
-    lengths_ = huffmanLengths(counts, kMaxCodeLength);
+    std::vector<size_t> used;
+    for (size_t i = 0; i < counts.size(); ++i)
+        if (counts[i] > 0) used.push_back(i);
+    // Entries the stream never sends get no code word (a sparse book): a smaller header and no
+    // code space spent on them. Below two used entries there is no Huffman tree to build, so
+    // every entry keeps one.
+    sparse_ = used.size() >= 2 && used.size() < counts.size();
+    if (sparse_) {
+        std::vector<uint64_t> usedCounts;
+        for (size_t i : used) usedCounts.push_back(counts[i]);
+        const std::vector<uint8_t> usedLengths = huffmanLengths(usedCounts, kMaxCodeLength);
+        lengths_.assign(counts.size(), 0);
+        for (size_t k = 0; k < used.size(); ++k) lengths_[used[k]] = usedLengths[k];
+    } else {
+        lengths_ = huffmanLengths(counts, kMaxCodeLength);
+    }
     std::vector<uint32_t> words = assignCodewords(lengths_);
-    codes_.resize(words.size());
+    codes_.assign(lengths_.size(), 0);
     for (size_t i = 0; i < words.size(); ++i) codes_[i] = reverseBits(words[i], lengths_[i]);
 }
 
@@ -167,8 +183,11 @@ void Codebook::writeHeader(BitWriter& w) const {
     w.write(static_cast<uint32_t>(dim_), 16);
     w.write(static_cast<uint32_t>(entries()), 24);
     w.write(0, 1); // not ordered
-    w.write(0, 1); // not sparse
-    for (uint8_t len : lengths_) w.write(len - 1u, 5);
+    w.write(sparse_ ? 1 : 0, 1);
+    for (uint8_t len : lengths_) {
+        if (sparse_) w.write(len > 0 ? 1 : 0, 1);
+        if (len > 0) w.write(len - 1u, 5);
+    }
     if (values_ == 0) {
         w.write(0, 4);
         return;

@@ -4,6 +4,7 @@
 
 #include "bit_writer.h"
 
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -27,15 +28,16 @@ class Codebook {
     // Lattice entry for `dim` component multiples q[j] in -maxIndex..maxIndex.
     int latticeEntry(const int* q) const;
 
-    // Fits the code lengths to observed entry counts (every entry keeps a code word, so any
-    // stream the encoder later writes stays decodable) and assigns the code words.
+    // Fits the code lengths to observed entry counts and assigns the code words. Entries with
+    // a zero count get no code word: afterwards, only counted entries may be written.
     void fitLengths(const std::vector<uint64_t>& counts);
-    int length(int entry) const { return lengths_[static_cast<size_t>(entry)]; }
+    int length(int entry) const { return lengths_[static_cast<size_t>(entry)]; } // 0: unused
     // Bits the entries counted in `counts` take with the current code lengths.
     uint64_t bits(const std::vector<uint64_t>& counts) const;
 
     void writeHeader(BitWriter& w) const;
     void writeEntry(BitWriter& w, int entry) const {
+        assert(lengths_[static_cast<size_t>(entry)] > 0);
         w.write(codes_[static_cast<size_t>(entry)], lengths_[static_cast<size_t>(entry)]);
     }
 
@@ -43,6 +45,7 @@ class Codebook {
     int dim_ = 1;
     int values_ = 0; // 0: no lookup
     int step_ = 1;
+    bool sparse_ = false;
     std::vector<uint8_t> lengths_;
     std::vector<uint32_t> codes_; // bit-reversed, so that LSB-first packing sends the top bit first
 };
@@ -51,8 +54,8 @@ class Codebook {
 // `maxLength`. At least two entries.
 std::vector<uint8_t> huffmanLengths(const std::vector<uint64_t>& counts, int maxLength);
 // Code words (most significant bit first) that a Vorbis decoder derives from `lengths`: each
-// entry in order takes the lowest free code word of its length. Empty when the lengths do not
-// form a complete prefix code.
+// entry in order takes the lowest free code word of its length; length 0 marks an entry without
+// one. Empty when the lengths do not form a complete prefix code.
 std::vector<uint32_t> assignCodewords(const std::vector<uint8_t>& lengths);
 // Vorbis 32-bit float: 21-bit mantissa, 10-bit exponent biased by 788, sign bit.
 uint32_t packFloat(double v);
