@@ -261,5 +261,24 @@ TEST_F(PackBuild, ClipDefaultsApplyUnlessAClipOverrides) {
     EXPECT_EQ(d.clips[3].startOffset, -128);
 }
 
+#ifdef ZEPHRUN_README
+TEST_F(PackBuild, ReadmeExampleBuilds) {
+    const std::vector<uint8_t> readme = ts::readBytes(ZEPHRUN_README);
+    const std::string text(readme.begin(), readme.end());
+    const size_t start = text.find("```json\n{\n  \"name\": \"duo\"");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = text.find("```", start + 7);
+    ASSERT_NE(end, std::string::npos);
+    const json example = json::parse(text.substr(start + 7, end - start - 7));
+    for (const auto& clip : example["clips"])
+        if (clip.contains("file")) writeWav(clip["file"].get<std::string>(), 220, 2);
+    const std::string path = build(example, withEncoding(mxpack::Encoding::Wav), "duo.mxp4");
+    ASSERT_FALSE(path.empty()) << lastError;
+    int code = -99;
+    PackagePtr p = load(path, 1, &code);
+    EXPECT_EQ(code, 0);
+}
+#endif
+
 } // namespace
 } // namespace packtest
