@@ -17,6 +17,9 @@ constexpr int kMaxChannelValue = Residue::kMaxValue / 2;
 // How far the step follows the spectral envelope (0 = white noise, 1 = constant per-band SNR).
 // A little shaping keeps weak high bands from vanishing under the noise of strong low ones.
 constexpr double kShaping = 0.15;
+// Bisection of the shaped step's gain: +-6 nepers (+-52 dB) around the flat step, to ~0.01 dB.
+constexpr double kGainSearchRange = 6.0;
+constexpr int kGainSearchSteps = 24;
 // Posts within this many floor steps (2.2 dB each) of the line through their neighbours stay
 // on it, which costs almost nothing to send.
 constexpr int kPostSlack = 1;
@@ -68,30 +71,46 @@ void BlockCoder::transform(int64_t t, float (&spectrum)[2][kHalfBlock]) const {
 }
 
 void BlockCoder::chooseFloor(const float* spectrum, double step, int* vals, int* curve) const {
-    // Band levels around each post; the step follows them by kShaping on the log scale, scaled
-    // so that the total noise power stays that of the flat step.
+    // The step follows the band levels around the posts by kShaping on the log scale. Its gain
+    // makes the block's expected noise that of the flat step (step^2 / 12 per coded bin, the
+    // whole value for bins under half a step), so the shaping moves noise but does not add any.
     const int posts = floor_.posts();
     double logLevel[Floor1::kMaxPosts];
-    double weight[Floor1::kMaxPosts];
     double meanLog = 0;
     for (int p = 0; p < posts; ++p) {
+        const int width = floor_.bandEnd(p) - floor_.bandStart(p);
         double e = 0;
         for (int i = floor_.bandStart(p); i < floor_.bandEnd(p); ++i)
             e += static_cast<double>(spectrum[i]) * spectrum[i];
-        weight[p] = (floor_.bandEnd(p) - floor_.bandStart(p)) / static_cast<double>(kHalfBlock);
-        e /= std::max(1, floor_.bandEnd(p) - floor_.bandStart(p));
-        logLevel[p] = 0.5 * std::log(std::max(e, step * step * 1e-6));
-        meanLog += weight[p] * logLevel[p];
+        logLevel[p] = 0.5 * std::log(std::max(e / std::max(width, 1), step * step * 1e-6));
+        meanLog += logLevel[p] * width / kHalfBlock;
     }
-    double power = 0;
+    double shape[Floor1::kMaxPosts];
+    for (int p = 0; p < posts; ++p) shape[p] = std::exp(kShaping * (logLevel[p] - meanLog));
+    double shape2[kHalfBlock], value2[kHalfBlock];
+    double wanted = 0;
     for (int p = 0; p < posts; ++p)
-        power += weight[p] * std::exp(2 * kShaping * (logLevel[p] - meanLog));
-    const double base = std::log(step) - 0.5 * std::log(power);
-    int target[Floor1::kMaxPosts];
-    for (int p = 0; p < posts; ++p) {
-        const double s = std::exp(base + kShaping * (logLevel[p] - meanLog));
-        target[p] = Floor1::postForLevel(std::max(s, kMinStep));
+        for (int i = floor_.bandStart(p); i < floor_.bandEnd(p); ++i) {
+            shape2[i] = shape[p] * shape[p] / 12.0;
+            value2[i] = static_cast<double>(spectrum[i]) * spectrum[i];
+            wanted += std::min(step * step / 12.0, value2[i]);
+        }
+    auto noise = [&](double logGain) {
+        const double g2 = std::exp(2 * logGain);
+        double n = 0;
+        for (int i = 0; i < kHalfBlock; ++i) n += std::min(g2 * shape2[i], value2[i]);
+        return n;
+    };
+    double lo = std::log(step) - kGainSearchRange, hi = std::log(step) + kGainSearchRange;
+    for (int it = 0; it < kGainSearchSteps; ++it) {
+        const double mid = 0.5 * (lo + hi);
+        (noise(mid) > wanted ? hi : lo) = mid;
     }
+    const double gain = std::exp(lo);
+
+    int target[Floor1::kMaxPosts];
+    for (int p = 0; p < posts; ++p)
+        target[p] = Floor1::postForLevel(std::max(gain * shape[p], kMinStep));
     // The posts' rounding and the curve between them may leave a bin with too fine a step for
     // the residue's range: lift the whole floor until every value fits.
     for (;;) {
