@@ -182,6 +182,32 @@ TEST_F(PackBuild, ExternalResourcesLiveBesideThePackage) {
     EXPECT_GT(renderPeak(p.get(), 4), 1000);
 }
 
+TEST_F(PackBuild, ExternalFileNamesStayInThePackageDirectory) {
+    json j = base();
+    j["clips"][1]["name"] = "../../escape";
+    j["clips"][2]["name"] = "a b";
+    j["clips"][3]["name"] = "a?b"; // the same file name as "a b" once cleaned
+    j["nodes"][1]["options"][0]["clip"] = "../../escape";
+    j["nodes"][1]["options"][1]["clip"] = "a b";
+    j["nodes"][2]["options"][0]["clip"] = "a?b";
+    mxpack::BuildOptions external;
+    external.embed = false;
+    external.encoding = mxpack::Encoding::Wav;
+    const std::string path = build(j, external);
+    ASSERT_FALSE(path.empty()) << lastError;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("t_.._.._escape.wav")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("t_a_b.wav")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("t_a_b_2.wav")));
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        files += e.is_regular_file();
+    EXPECT_EQ(files, 4u + 1u + 4u); // inputs, package, resources
+    int code = -99;
+    PackagePtr p = load(path, 1, &code);
+    ASSERT_EQ(code, 0);
+    EXPECT_GT(renderPeak(p.get(), 4), 1000);
+}
+
 TEST_F(PackBuild, ClipsOfOneFileShareOneResource) {
     json j = base();
     j["clips"][2]["file"] = "lx.wav"; // "ly" now plays the same audio as "lx"

@@ -280,6 +280,23 @@ std::string resolvePath(const std::string& file, const std::string& dir) {
     return (std::filesystem::path(dir) / p).string();
 }
 
+// File name of a resource written beside the package: clip names are free text, so anything
+// that could leave the directory or trouble a file system becomes '_', and a clash with an
+// earlier name gets a number.
+std::string resourceFileName(const std::string& package, const std::string& clip, Encoding e,
+                             std::set<std::string>& taken) {
+    std::string stem = package + "_" + clip;
+    for (char& ch : stem) {
+        const bool safe = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
+                          (ch >= '0' && ch <= '9') || ch == '_' || ch == '-' || ch == '.';
+        if (!safe) ch = '_';
+    }
+    std::string name = stem + resourceExtension(e);
+    for (int n = 2; !taken.insert(name).second; ++n)
+        name = stem + "_" + std::to_string(n) + resourceExtension(e);
+    return name;
+}
+
 // Strings and texts are pooled once each: many items share names such as "silence".
 class Pools {
   public:
@@ -425,6 +442,7 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
     // Clips and their audio; clips that name the same file with the same encoding share one
     // resource.
     std::map<std::pair<std::string, int>, int32_t> shared;
+    std::set<std::string> fileNames;
     bool allVorbis = true;
     uint64_t dataBytes = 0;
     for (size_t i = 0; i < d.clips.size(); ++i) {
@@ -484,7 +502,7 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
                     return false;
                 }
                 mxp4w::Resource r;
-                r.name = pools.string(d.name + "_" + c.name + resourceExtension(enc));
+                r.name = pools.string(resourceFileName(d.name, c.name, enc, fileNames));
                 r.kind = encoded.kind;
                 r.data = std::move(encoded.bytes);
                 allVorbis = allVorbis && enc == Encoding::Vorbis;
