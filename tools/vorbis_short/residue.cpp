@@ -2,6 +2,7 @@
 #include "residue.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 namespace vshort {
@@ -27,6 +28,7 @@ Residue::Residue() : classBook_(Codebook::scalar(kClasses * kClasses, kClassesPe
         {8 * 17 + 8, 2, {6, 4}},
         {kMaxValue, 3, {7, 6, 4}},
     };
+    assert(classes_.size() == kClasses);
     resetCounts();
 }
 

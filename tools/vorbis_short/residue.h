@@ -19,6 +19,8 @@ class Residue {
     static constexpr int kClassesPerWord = 2; // classification book dimension
     static constexpr int kMaxStages = 3;
     static constexpr int kMaxValue = 2456; // largest |value| the deepest cascade reaches
+    static_assert(kPartitions % kClassesPerWord == 0, "whole classification words per block");
+    static_assert(kPartitionSize % 4 == 0, "partitions hold whole vectors of every book");
 
     Residue();
 
