@@ -73,6 +73,14 @@ TEST_F(PackErrors, ReferencesAndShapes) {
         {"master clip without a length",
          [](json& j) { j["clips"][0].erase("sectionLength"); },
          {"clips[0] \"section\"", "master track \"form\"", "positive"}},
+        {"weight that the relations scale past 32 bits",
+         [](json& j) {
+             j["nodes"][1]["options"][1]["weight"] = 65535;
+             for (int k = 0; k < 8; ++k)
+                 j["nodes"][1]["relations"].push_back(
+                     {{"other", "form"}, {"default", 255}, {"useCurrent", true}});
+         },
+         {"nodes[1] \"lead\"", "options[1] \"y\"", "overflows"}},
         {"track neither master nor user",
          [](json& j) { j["tracks"][2]["user"] = false; },
          {"tracks[2] \"bass\"", "master track, a user track or both"}},

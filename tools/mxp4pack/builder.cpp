@@ -61,6 +61,7 @@ class Resolver {
             buildLayout();
             references();
             order();
+            weights();
             lengths();
         } catch (const std::string& e) {
             error = e;
@@ -246,6 +247,30 @@ class Resolver {
         };
         for (size_t i = 0; i < n; ++i)
             if (state[i] == 0) visit(int32_t(i));
+    }
+
+    // The solver scales an option's weight by every affinity cell over 128, then by a random
+    // byte, in 32-bit integers: the largest product must stay representable.
+    void weights() {
+        for (size_t i = 0; i < d_.nodes.size(); ++i) {
+            const DNode& n = d_.nodes[i];
+            for (size_t k = 0; k < n.options.size(); ++k) {
+                double w = double(n.options[k].weight);
+                for (const DRelation& r : n.relations) {
+                    int64_t cell = r.hasMatrix ? 0 : r.defaultCell;
+                    for (const auto& row : r.matrix) cell = std::max(cell, row[k]);
+                    for (const DCell& c : r.cells)
+                        if (l_.optionNames[i].at(c.own) == int32_t(k))
+                            cell = std::max(cell, c.value);
+                    w = std::floor(w * double(cell) / 128.0);
+                }
+                if (w * 255.0 + 1.0 > 2147483647.0)
+                    throw nodeWhere(i, n) + ": options[" + std::to_string(k) + "]" +
+                        (n.options[k].name.empty() ? "" : " " + quoted(n.options[k].name)) +
+                        ": weight " + std::to_string(n.options[k].weight) +
+                        " scaled by its relations' cells overflows the solver's 32-bit keys";
+            }
+        }
     }
 
     // A master clip sets the time to the next decision: it must be a positive length.
