@@ -64,6 +64,10 @@ TEST(DemoSynth, EveryStemRendersAtAUsableLevel) {
         EXPECT_GT(level, -34.0);
         EXPECT_LT(level, -16.0);
         EXPECT_LE(s.peak(), 0.61f);
+        // No offset: the mean of the loop is well below a thousandth of full scale.
+        double mean = 0.0;
+        for (size_t i = kLeadFrames; i < size_t(kLeadFrames + kLoopFrames); ++i) mean += s.left[i];
+        EXPECT_LT(std::fabs(mean / kLoopFrames), 1e-3);
         // The tail fades to silence, so a loop never ends on a click.
         EXPECT_LT(std::fabs(s.left.back()), 1e-3f);
     }
