@@ -74,6 +74,12 @@ TEST(DemoPackages, LoadWithShortBlockStereoVorbisOnly) {
         ASSERT_TRUE(p);
         EXPECT_TRUE(p->mix->freq);
         EXPECT_EQ(mxp4AudiotrackNb(p.get()), 5);
+        // The info-only load (what the mix screen's preview and `mxp4 info` read) agrees.
+        int code = -99;
+        PackagePtr info(mxp4LoaderDiag((kDir + "/" + name + ".mxp4").c_str(), 0, &code));
+        ASSERT_EQ(code, 0);
+        EXPECT_EQ(mxp4SkinNb(info.get()), mxp4SkinNb(p.get()));
+        EXPECT_EQ(info->resources.count, p->resources.count);
         ASSERT_GT(p->resources.count, 0);
         ASSERT_GT(p->dataArea, 0);
         std::ifstream in(kDir + "/" + name + ".mxp4", std::ios::binary);
