@@ -179,8 +179,10 @@ Stereo arpeggio(const KeysPatch& patch, const Harmony& h, int every, int octave)
     return out;
 }
 
-Stereo lead(const LeadPatch& patch, const std::vector<Hit>& notes, float echo, double level) {
-    Stereo out(kStemFrames);
+// A melody over `bars` bars (a longer phrase spans several sections).
+Stereo lead(const LeadPatch& patch, const std::vector<Hit>& notes, float echo, double level,
+            int bars = kLoopBars) {
+    Stereo out(size_t(bars) * kBarFrames + kTailFrames);
     for (const Hit& n : notes)
         out.addMono(leadNote(patch, n.value, stepFrames(n.length), n.velocity), stepFrames(n.step),
                     0.7f, 0.f);
@@ -254,6 +256,15 @@ const std::vector<Hit> kLeadA = {
 const std::vector<Hit> kLeadB = {{0, 2, 67, .8f},  {2, 2, 72, .8f},  {4, 6, 76, .9f},
                                  {10, 2, 74, .7f}, {12, 4, 72, .8f}, {16, 4, 71, .85f},
                                  {20, 4, 74, .8f}, {24, 4, 79, .9f}, {28, 4, 74, .75f}};
+// Four bars over the first chords twice: the theme, then its answer an octave up.
+std::vector<Hit> longLeadA() {
+    std::vector<Hit> notes = kLeadA;
+    const std::vector<Hit> answer = {{32, 4, 81, .9f},  {36, 2, 79, .75f}, {38, 2, 76, .75f},
+                                     {40, 8, 72, .85f}, {48, 4, 77, .9f},  {52, 4, 76, .8f},
+                                     {56, 4, 72, .8f},  {60, 4, 69, .75f}};
+    notes.insert(notes.end(), answer.begin(), answer.end());
+    return notes;
+}
 const std::vector<Hit> kLeadC = {{0, 4, 77, .9f},  {4, 2, 76, .75f},  {6, 2, 74, .75f},
                                  {8, 8, 69, .85f}, {16, 4, 68, .85f}, {20, 4, 71, .8f},
                                  {24, 6, 76, .9f}, {30, 2, 74, .7f}};
@@ -404,6 +415,7 @@ const std::vector<std::pair<std::string, Renderer>>& registry() {
         r.emplace_back("home_lead_a", [l] { return lead(l, kLeadA, 0.3f, -25.0); });
         r.emplace_back("home_lead_b", [l] { return lead(l, kLeadB, 0.3f, -25.0); });
         r.emplace_back("home_lead_c", [l] { return lead(l, kLeadC, 0.3f, -25.0); });
+        r.emplace_back("home_lead_a_long", [l] { return lead(l, longLeadA(), 0.3f, -25.0, 4); });
         const PadPatch p = homePad();
         r.emplace_back("home_pad_a", [p] { return pad(p, kHomeA, -27.0); });
         r.emplace_back("home_pad_b", [p] { return pad(p, kHomeB, -27.0); });

@@ -9,8 +9,9 @@
 
 namespace dsynth {
 
-// Every stem is a two-bar loop followed by one beat of release tail (notes ringing out and
-// echoes); the package's section length is the loop alone, so the tail overlaps the next clip.
+// Every stem is a two-bar loop (four bars for the "_long" phrases) followed by one beat of
+// release tail (notes ringing out and echoes); the package's section length is the loop alone,
+// so the tail overlaps the next clip.
 constexpr int kLoopBars = 2;
 constexpr int kLoopFrames = kLoopBars * kBarFrames;
 constexpr int kTailFrames = 4 * kStepFrames;
