@@ -17,7 +17,7 @@ namespace mx {
 
 // While set on a thread, Tremor skips its inverse MDCT and windowing there (the block keeps its
 // spectrum). Used by the frequency path around vorbis_synthesis, and by the benchmarks to measure
-// the share of decode time these two steps take.
+// the share of decode time these two steps take. Turning it on forgets the last window capture.
 void vorbisFreqSetBypass(bool on);
 
 // Window arguments seen by the last bypassed window step on this thread.

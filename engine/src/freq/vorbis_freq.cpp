@@ -11,14 +11,6 @@
 
 namespace {
 
-struct FreqThreadState {
-    bool bypass = false;
-    mx::WindowCapture window;
-};
-
-// Per thread, so that packages may render on several threads at once.
-thread_local FreqThreadState tFreq;
-
 // Every block of a frequency-mixed stream is a 256-sample short block adding 128 samples.
 constexpr long kShortBlock = 256;
 constexpr int kBlockSamples = 128;
@@ -30,40 +22,7 @@ int32_t addSat32(int32_t a, int64_t b) {
 
 } // namespace
 
-extern "C" {
-
-void __wrap_mdct_backward(int n, ogg_int32_t* in, ogg_int32_t* out) {
-    if (tFreq.bypass) return;
-    __real_mdct_backward(n, in, out);
-}
-
-void __wrap__vorbis_apply_window(ogg_int32_t* d, const void* window_p[2], long* blocksizes, int lW,
-                                 int W, int nW) {
-    if (tFreq.bypass) {
-        // The window tables are Tremor's static data, the block sizes belong to the decoder:
-        // copy the values, the decoder may be closed before the final transform.
-        mx::WindowCapture& c = tFreq.window;
-        c.window[0] = window_p[0];
-        c.window[1] = window_p[1];
-        c.blocksizes[0] = blocksizes[0];
-        c.blocksizes[1] = blocksizes[1];
-        c.valid = true;
-        return;
-    }
-    __real__vorbis_apply_window(d, window_p, blocksizes, lW, W, nW);
-}
-
-} // extern "C"
-
 namespace mx {
-
-void vorbisFreqSetBypass(bool on) {
-    tFreq.bypass = on;
-}
-
-const WindowCapture& vorbisFreqLastWindow() {
-    return tFreq.window;
-}
 
 int BufferMixedOGGInit(SpectrumAccumulator* acc) {
     BufferMixedOGGRelease(acc);
@@ -113,7 +72,7 @@ void vorbis_mix_FREQ(SpectrumAccumulator* acc, vorbis_block* vb, int32_t gainLef
     acc->lastLW = vb->lW;
     acc->lastW = vb->W;
     acc->lastNW = vb->nW;
-    const WindowCapture& w = tFreq.window;
+    const WindowCapture& w = vorbisFreqLastWindow();
     if (w.valid) {
         acc->window[0] = w.window[0];
         acc->window[1] = w.window[1];
@@ -251,10 +210,9 @@ int _fetch_and_process_packet_FREQ(OggVorbis_File* vf, SpectrumAccumulator* acc,
                 const ogg_int64_t granulepos = op.granulepos;
                 int ret;
                 if (acc) {
-                    tFreq.window.valid = false;
-                    tFreq.bypass = true;
+                    vorbisFreqSetBypass(true);
                     ret = vorbis_synthesis(&vf->vb, &op);
-                    tFreq.bypass = false;
+                    vorbisFreqSetBypass(false);
                 } else {
                     ret = vorbis_synthesis(&vf->vb, &op);
                 }
