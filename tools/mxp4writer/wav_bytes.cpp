@@ -14,7 +14,7 @@ void put16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v >> 8));
 }
 void tag(std::vector<uint8_t>& out, const char* t) {
-    out.insert(out.end(), t, t + 4);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(t[i]));
 }
 
 } // namespace
