@@ -214,6 +214,10 @@ int mxp4Reset(mxp4_package* p) {
     for (Voice& v : m->voices)
         if (v.clip >= 0) voiceFree(v);
     if (m->freq) BufferMixedOGGReset(&m->spectrum);
+    // The compressor's running gain belongs to the mix, so that a reset mix replays identically.
+    m->compressor.gain = 32767;
+    m->compressor.envelope = 0;
+    m->compressor.previousOver = 0;
     m->timeOrigin = 0;
     m->now = 0;
     m->nextBoundary = 0;

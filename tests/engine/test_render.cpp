@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compressor.h"
 #include "render_fixture.h"
 
 namespace {
@@ -450,9 +451,18 @@ TEST(RenderReset, ReplaysTheSameMix) {
     shape.userTracks = 3;
     shape.options = 4;
     shape.sectionFrames = 7000;
-    std::string path = ts::writeSimplePackage(dir, shape);
+    shape.amplitude = 0.6; // loud enough that the compressor below works
+    mxp4w::PackageWriter w = ts::makeSimplePackage(shape);
+    w.header[mx::kHCompressorMode] = 8; // RMS detection
+    w.header[mx::kHCompThreshold] = -20 * 65536;
+    w.header[mx::kHCompRatio] = 65536 / 4;
+    w.header[mx::kHCompAttack] = 65536 / 100;
+    w.header[mx::kHCompRelease] = 65536 / 10;
+    w.header[mx::kHCompCeiling] = 65536;
+    std::string path = ts::writePackage(w, dir);
     rt::Package p(mxp4Loader(path.c_str(), 1));
     ASSERT_TRUE(p);
+    ASSERT_NE(mx::compressorActive(&p->mix->compressor), 0);
     std::vector<int16_t> first, second;
     std::vector<int16_t> chunk(2 * 5000);
     for (int k = 0; k < 20; ++k) {
@@ -469,6 +479,7 @@ TEST(RenderReset, ReplaysTheSameMix) {
         mxp4NextBufferN(p.get(), chunk.data(), 5000);
         second.insert(second.end(), chunk.begin(), chunk.end());
     }
+    EXPECT_LT(p->mix->compressor.gain, 32767); // the compressor did reduce the gain
     EXPECT_EQ(first, second);
 }
 
