@@ -17,7 +17,8 @@ struct FileSource {
     bool ownsSelf = false;     // object allocated by fsrcopen
 };
 
-// Sets the root path prefixed to every path ("./" when null). Not thread-safe: call before loading.
+// Sets the root path prefixed to every relative path ("./" when null); absolute paths are opened
+// as given. Not thread-safe: call before loading.
 void fileInit(const char* root);
 // Cuts `path` after its last '/' or '\\' into `out` (size `outSize`); no separator gives "".
 void filePath(const char* path, char* out, size_t outSize);

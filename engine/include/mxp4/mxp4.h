@@ -25,7 +25,8 @@ typedef struct mxp4_package mxp4_package;
 
 #define MXP4_BUFFER_FRAMES 6144 /* frames rendered by one mxp4NextBuffer */
 
-/* Root path prefixed to every path the engine opens ("./" when root is null). */
+/* Root path prefixed to every relative path the engine opens ("./" when root is null); absolute
+ * paths are opened as given. */
 void fileInit(const char* root);
 
 /* Loads a package. full != 0 loads everything needed to play; 0 loads what the info accessors
