@@ -17,7 +17,26 @@ inline void accumulate(int32_t& a, int32_t gain, int32_t sample) {
     a = v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
 }
 
-void mixVoice(mxp4_package* p, Voice& v, int32_t* acc) {
+// Below this gain, 20 voices of full-scale samples sum without leaving 32 bits.
+constexpr int32_t kPlainGainLimit = 2048;
+static_assert(int64_t{kMaxVoices} * kPlainGainLimit * 32768 <= INT32_MAX);
+
+template <int Channels, bool Saturate>
+void addVoice(int32_t* a, const int16_t* s, ptrdiff_t frames, int32_t gl, int32_t gr) {
+    for (ptrdiff_t j = 0; j < frames; ++j) {
+        const int32_t l = s[Channels * j];
+        const int32_t r = s[Channels * j + Channels - 1];
+        if constexpr (Saturate) {
+            accumulate(a[2 * j], gl, l);
+            accumulate(a[2 * j + 1], gr, r);
+        } else {
+            a[2 * j] += gl * l;
+            a[2 * j + 1] += gr * r;
+        }
+    }
+}
+
+void mixVoice(mxp4_package* p, Voice& v, int32_t* acc, bool plain) {
     MixState* m = p->mix;
     int64_t e = v.start - m->now;
     int64_t end = v.start + p->clips.items[v.clip].audioLength - m->now;
@@ -39,15 +58,15 @@ void mixVoice(mxp4_package* p, Voice& v, int32_t* acc) {
         int32_t* a = acc + 2 * f0;
         const int16_t* s = m->readBuffer;
         if (v.src.channelsMinus1 == 0) {
-            for (ptrdiff_t j = 0; j < got; ++j) {
-                accumulate(a[2 * j], gl, s[j]);
-                accumulate(a[2 * j + 1], gr, s[j]);
-            }
+            if (plain)
+                addVoice<1, false>(a, s, got, gl, gr);
+            else
+                addVoice<1, true>(a, s, got, gl, gr);
         } else {
-            for (ptrdiff_t j = 0; j < got; ++j) {
-                accumulate(a[2 * j], gl, s[2 * j]);
-                accumulate(a[2 * j + 1], gr, s[2 * j + 1]);
-            }
+            if (plain)
+                addVoice<2, false>(a, s, got, gl, gr);
+            else
+                addVoice<2, true>(a, s, got, gl, gr);
         }
     }
     if (end < kBufferFrames) voiceFree(v);
@@ -59,8 +78,17 @@ void _musicMixWav(mxp4_package* p, int16_t* out) {
     MixState* m = p->mix;
     int32_t* acc = m->accumulator;
     std::memset(acc, 0, sizeof(int32_t) * 2 * kBufferFrames);
+    // Plain 32-bit sums when no voice's gain can overflow them; saturating sums otherwise.
+    bool plain = true;
+    for (const Voice& v : m->voices) {
+        if (v.clip < 0) continue;
+        int32_t gl, gr;
+        voiceGains(p, v, &gl, &gr);
+        plain = plain && gl >= -kPlainGainLimit && gl <= kPlainGainLimit &&
+                gr >= -kPlainGainLimit && gr <= kPlainGainLimit;
+    }
     for (Voice& v : m->voices)
-        if (v.clip >= 0) mixVoice(p, v, acc);
+        if (v.clip >= 0) mixVoice(p, v, acc, plain);
 
     if (compressorActive(&m->compressor)) {
         for (ptrdiff_t b = 0; b < kBufferFrames / 128; ++b)
