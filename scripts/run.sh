@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
-# Runs the demo: plays a mix package, or renders it to a WAV file where there is no audio device.
+# Runs the demo: plays the mix table's demo package, or renders it to a WAV file where there is
+# no audio device. PACKAGE=home_2010 (or home) picks another built demo package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-for tool in mkdemo mxp4; do
-    if [ ! -x "$build/tools/$tool" ]; then
-        echo "run.sh: $build/tools/$tool is missing; build first (make build)" >&2
-        exit 1
-    fi
-done
+if [ ! -x "$build/tools/mxp4" ]; then
+    echo "run.sh: $build/tools/mxp4 is missing; build first (make build)" >&2
+    exit 1
+fi
 mkdir -p out
-pkg=out/demo.mxp4
-"$build/tools/mkdemo" "$pkg"
+pkg="$build/resources/${PACKAGE:-mxt_2010}.mxp4"
+if [ ! -f "$pkg" ]; then
+    # The small synthesized package, when the demo packages were not built.
+    pkg=out/demo.mxp4
+    "$build/tools/mkdemo" "$pkg"
+fi
 if [ -z "${CI:-}" ] && "$build/tools/mxp4" play --check-device >/dev/null 2>&1; then
     echo "Playing $pkg (Ctrl-C to stop)"
     exec "$build/tools/mxp4" play "$pkg"
 fi
 "$build/tools/mxp4" render "$pkg" -o out/demo.wav --seconds 30
-echo "No audio device: rendered 30 seconds to $(pwd)/out/demo.wav"
+echo "No audio device: rendered 30 seconds of $pkg to $(pwd)/out/demo.wav"
