@@ -1,0 +1,151 @@
+// Decoder of HTML character references: the named table and the backwards single pass.
+#include "client/html_unescape.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace kt {
+
+// HTML 4.01's named references plus "&apos;", by code unit; the no-break space is listed as a
+// plain blank, so "&nbsp;" itself is never decoded.
+const HtmlEntity kHtmlEntities[] = {
+    {"&quot;", 34},      {"&amp;", 38},      {"&apos;", 39},      {"&lt;", 60},
+    {"&gt;", 62},        {" ", 160},         {"&iexcl;", 161},    {"&cent;", 162},
+    {"&pound;", 163},    {"&curren;", 164},  {"&yen;", 165},      {"&brvbar;", 166},
+    {"&sect;", 167},     {"&uml;", 168},     {"&copy;", 169},     {"&ordf;", 170},
+    {"&laquo;", 171},    {"&not;", 172},     {"&shy;", 173},      {"&reg;", 174},
+    {"&macr;", 175},     {"&deg;", 176},     {"&plusmn;", 177},   {"&sup2;", 178},
+    {"&sup3;", 179},     {"&acute;", 180},   {"&micro;", 181},    {"&para;", 182},
+    {"&middot;", 183},   {"&cedil;", 184},   {"&sup1;", 185},     {"&ordm;", 186},
+    {"&raquo;", 187},    {"&frac14;", 188},  {"&frac12;", 189},   {"&frac34;", 190},
+    {"&iquest;", 191},   {"&Agrave;", 192},  {"&Aacute;", 193},   {"&Acirc;", 194},
+    {"&Atilde;", 195},   {"&Auml;", 196},    {"&Aring;", 197},    {"&AElig;", 198},
+    {"&Ccedil;", 199},   {"&Egrave;", 200},  {"&Eacute;", 201},   {"&Ecirc;", 202},
+    {"&Euml;", 203},     {"&Igrave;", 204},  {"&Iacute;", 205},   {"&Icirc;", 206},
+    {"&Iuml;", 207},     {"&ETH;", 208},     {"&Ntilde;", 209},   {"&Ograve;", 210},
+    {"&Oacute;", 211},   {"&Ocirc;", 212},   {"&Otilde;", 213},   {"&Ouml;", 214},
+    {"&times;", 215},    {"&Oslash;", 216},  {"&Ugrave;", 217},   {"&Uacute;", 218},
+    {"&Ucirc;", 219},    {"&Uuml;", 220},    {"&Yacute;", 221},   {"&THORN;", 222},
+    {"&szlig;", 223},    {"&agrave;", 224},  {"&aacute;", 225},   {"&acirc;", 226},
+    {"&atilde;", 227},   {"&auml;", 228},    {"&aring;", 229},    {"&aelig;", 230},
+    {"&ccedil;", 231},   {"&egrave;", 232},  {"&eacute;", 233},   {"&ecirc;", 234},
+    {"&euml;", 235},     {"&igrave;", 236},  {"&iacute;", 237},   {"&icirc;", 238},
+    {"&iuml;", 239},     {"&eth;", 240},     {"&ntilde;", 241},   {"&ograve;", 242},
+    {"&oacute;", 243},   {"&ocirc;", 244},   {"&otilde;", 245},   {"&ouml;", 246},
+    {"&divide;", 247},   {"&oslash;", 248},  {"&ugrave;", 249},   {"&uacute;", 250},
+    {"&ucirc;", 251},    {"&uuml;", 252},    {"&yacute;", 253},   {"&thorn;", 254},
+    {"&yuml;", 255},     {"&OElig;", 338},   {"&oelig;", 339},    {"&Scaron;", 352},
+    {"&scaron;", 353},   {"&Yuml;", 376},    {"&fnof;", 402},     {"&circ;", 710},
+    {"&tilde;", 732},    {"&Alpha;", 913},   {"&Beta;", 914},     {"&Gamma;", 915},
+    {"&Delta;", 916},    {"&Epsilon;", 917}, {"&Zeta;", 918},     {"&Eta;", 919},
+    {"&Theta;", 920},    {"&Iota;", 921},    {"&Kappa;", 922},    {"&Lambda;", 923},
+    {"&Mu;", 924},       {"&Nu;", 925},      {"&Xi;", 926},       {"&Omicron;", 927},
+    {"&Pi;", 928},       {"&Rho;", 929},     {"&Sigma;", 931},    {"&Tau;", 932},
+    {"&Upsilon;", 933},  {"&Phi;", 934},     {"&Chi;", 935},      {"&Psi;", 936},
+    {"&Omega;", 937},    {"&alpha;", 945},   {"&beta;", 946},     {"&gamma;", 947},
+    {"&delta;", 948},    {"&epsilon;", 949}, {"&zeta;", 950},     {"&eta;", 951},
+    {"&theta;", 952},    {"&iota;", 953},    {"&kappa;", 954},    {"&lambda;", 955},
+    {"&mu;", 956},       {"&nu;", 957},      {"&xi;", 958},       {"&omicron;", 959},
+    {"&pi;", 960},       {"&rho;", 961},     {"&sigmaf;", 962},   {"&sigma;", 963},
+    {"&tau;", 964},      {"&upsilon;", 965}, {"&phi;", 966},      {"&chi;", 967},
+    {"&psi;", 968},      {"&omega;", 969},   {"&thetasym;", 977}, {"&upsih;", 978},
+    {"&piv;", 982},      {"&ensp;", 8194},   {"&emsp;", 8195},    {"&thinsp;", 8201},
+    {"&zwnj;", 8204},    {"&zwj;", 8205},    {"&lrm;", 8206},     {"&rlm;", 8207},
+    {"&ndash;", 8211},   {"&mdash;", 8212},  {"&lsquo;", 8216},   {"&rsquo;", 8217},
+    {"&sbquo;", 8218},   {"&ldquo;", 8220},  {"&rdquo;", 8221},   {"&bdquo;", 8222},
+    {"&dagger;", 8224},  {"&Dagger;", 8225}, {"&bull;", 8226},    {"&hellip;", 8230},
+    {"&permil;", 8240},  {"&prime;", 8242},  {"&Prime;", 8243},   {"&lsaquo;", 8249},
+    {"&rsaquo;", 8250},  {"&oline;", 8254},  {"&frasl;", 8260},   {"&euro;", 8364},
+    {"&image;", 8465},   {"&weierp;", 8472}, {"&real;", 8476},    {"&trade;", 8482},
+    {"&alefsym;", 8501}, {"&larr;", 8592},   {"&uarr;", 8593},    {"&rarr;", 8594},
+    {"&darr;", 8595},    {"&harr;", 8596},   {"&crarr;", 8629},   {"&lArr;", 8656},
+    {"&uArr;", 8657},    {"&rArr;", 8658},   {"&dArr;", 8659},    {"&hArr;", 8660},
+    {"&forall;", 8704},  {"&part;", 8706},   {"&exist;", 8707},   {"&empty;", 8709},
+    {"&nabla;", 8711},   {"&isin;", 8712},   {"&notin;", 8713},   {"&ni;", 8715},
+    {"&prod;", 8719},    {"&sum;", 8721},    {"&minus;", 8722},   {"&lowast;", 8727},
+    {"&radic;", 8730},   {"&prop;", 8733},   {"&infin;", 8734},   {"&ang;", 8736},
+    {"&and;", 8743},     {"&or;", 8744},     {"&cap;", 8745},     {"&cup;", 8746},
+    {"&int;", 8747},     {"&there4;", 8756}, {"&sim;", 8764},     {"&cong;", 8773},
+    {"&asymp;", 8776},   {"&ne;", 8800},     {"&equiv;", 8801},   {"&le;", 8804},
+    {"&ge;", 8805},      {"&sub;", 8834},    {"&sup;", 8835},     {"&nsub;", 8836},
+    {"&sube;", 8838},    {"&supe;", 8839},   {"&oplus;", 8853},   {"&otimes;", 8855},
+    {"&perp;", 8869},    {"&sdot;", 8901},   {"&lceil;", 8968},   {"&rceil;", 8969},
+    {"&lfloor;", 8970},  {"&rfloor;", 8971}, {"&lang;", 9001},    {"&rang;", 9002},
+    {"&loz;", 9674},     {"&spades;", 9824}, {"&clubs;", 9827},   {"&hearts;", 9829},
+    {"&diams;", 9830},
+};
+const std::size_t kHtmlEntityCount = sizeof(kHtmlEntities) / sizeof(kHtmlEntities[0]);
+
+namespace {
+
+bool allDigits(std::string_view s, bool hex) {
+    if (s.empty()) return false;
+    for (const char c : s) {
+        const bool dec = c >= '0' && c <= '9';
+        const bool hx = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!(dec || (hex && hx))) return false;
+    }
+    return true;
+}
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The replacement for one candidate ("&...;"), or nothing when it stays.
+bool decodeCandidate(std::string_view cand, std::string& replacement) {
+    uint32_t value = 0;
+    if (cand[1] == '#') {
+        const bool hex = cand[2] == 'x' || cand[2] == 'X';
+        const std::string_view digits = cand.substr(hex ? 3 : 2, cand.size() - (hex ? 4 : 3));
+        if (!allDigits(digits, hex)) return false;
+        for (const char c : digits) { // at most 7 digits: no overflow
+            const uint32_t d = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+            value = value * (hex ? 16 : 10) + d;
+        }
+        // A lone UTF-16 surrogate has no UTF-8 form: such references stay as text.
+        if (value < 1 || value > 0xFFFE || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    } else {
+        const HtmlEntity* found = nullptr;
+        for (std::size_t i = 0; i < kHtmlEntityCount && !found; ++i)
+            if (cand == kHtmlEntities[i].text) found = &kHtmlEntities[i];
+        if (!found) return false;
+        value = found->unit;
+    }
+    replacement.clear();
+    appendUtf8(replacement, value);
+    return true;
+}
+
+} // namespace
+
+std::string stringByUnescapingHTML(std::string_view text) {
+    std::string out(text);
+    std::vector<std::size_t> amps;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '&') amps.push_back(i);
+    std::string replacement;
+    // Backwards, so that a replacement never moves text still to be visited.
+    for (auto it = amps.rbegin(); it != amps.rend(); ++it) {
+        const std::size_t start = *it;
+        const std::size_t semi = out.find(';', start);
+        if (semi == std::string::npos) continue;
+        const std::size_t len = semi - start + 1;
+        if (len < 4 || len > 10) continue;
+        if (decodeCandidate(std::string_view(out).substr(start, len), replacement))
+            out.replace(start, len, replacement);
+    }
+    return out;
+}
+
+} // namespace kt
