@@ -1,0 +1,102 @@
+// Message dispatch: the session rules, then each event and action in document order.
+#include "request_dispatch.h"
+
+#include "content_server.h"
+#include "reply_builder.h"
+
+namespace zserver {
+namespace {
+
+std::string replaceAll(std::string text, std::string_view what, std::string_view with) {
+    for (size_t pos = 0; (pos = text.find(what, pos)) != std::string::npos; pos += with.size())
+        text.replace(pos, what.size(), with);
+    return text;
+}
+
+bool hasAction(const Envelope& env, std::string_view name) {
+    for (auto& a : env.actions)
+        if (a.name == name) return true;
+    return false;
+}
+
+} // namespace
+
+DispatchResult dispatch(const Envelope& env, SessionStore& store, const ContentDirectory& content,
+                        const WebRequestTable& webRequests, const std::string& baseURL) {
+    ReplyBuilder reply;
+    DispatchResult out;
+    auto note = [&](const std::string& s) {
+        if (!out.summary.empty()) out.summary += ' ';
+        out.summary += s;
+    };
+
+    std::string session;
+    if (hasAction(env, "OPEN")) {
+        if (!env.hasDevice) {
+            reply.fail("OPEN without the device identification");
+            note("OPEN refused");
+        } else if (auto id = store.openSession(env.device)) {
+            session = *id;
+            reply.sessionID(session);
+            note("OPEN s=" + session);
+            // The device never shown a notification sends its configuration date instead.
+            if (auto n = content.notification();
+                n && isNewer(n->date, env.device.lastNotification)) {
+                reply.notification(*n);
+                note("notification");
+            }
+            if (auto c = content.config(); c && isNewer(c->date, env.device.lastConfig)) {
+                reply.config(replaceAll(c->block, "@SERVER@", baseURL));
+                note("config");
+            }
+        } else {
+            reply.fail("the session store refused the session");
+            note("OPEN failed");
+        }
+    } else if (!env.session || !store.isOpen(*env.session)) {
+        reply.fail("unknown or closed session");
+        note("session refused");
+        out.document = reply.document();
+        return out;
+    } else {
+        session = *env.session;
+        note("s=" + session);
+    }
+
+    for (auto& e : env.events) {
+        if (session.empty()) break;
+        if (store.addEvent(session, e)) {
+            note("event " + std::to_string(e.id));
+        } else {
+            reply.fail("event not stored");
+            note("event " + std::to_string(e.id) + " failed");
+        }
+    }
+
+    for (auto& a : env.actions) {
+        if (a.name == "OPEN") {
+            reply.action("OPEN", std::nullopt, !session.empty());
+        } else if (session.empty()) {
+            reply.action(a.name, a.id, false);
+        } else if (a.name == "CLOSE") {
+            bool closed = store.closeSession(session);
+            reply.action("CLOSE", std::nullopt, closed);
+            note(closed ? "CLOSE" : "CLOSE failed");
+        } else if (a.name == "WEBREQUEST") {
+            auto it = a.id ? webRequests.find(*a.id) : webRequests.end();
+            WebRequestAnswer answer;
+            if (it != webRequests.end()) answer = it->second(a);
+            reply.action("WEBREQUEST", a.id, answer.ok, answer.ok ? answer.payload : "");
+            note("WEBREQUEST " + (a.id ? std::to_string(*a.id) : std::string("-")) +
+                 (answer.ok ? "" : " error"));
+        } else {
+            reply.action(a.name, a.id, false);
+            note("unknown action " + a.name);
+        }
+    }
+    out.ok = reply.ok();
+    out.document = reply.document();
+    return out;
+}
+
+} // namespace zserver

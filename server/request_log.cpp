@@ -1,0 +1,34 @@
+// Request log lines; the sink is called under a lock so lines never interleave.
+#include "request_log.h"
+
+#include <ctime>
+
+namespace zserver {
+
+std::string protocolNow() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+void RequestLog::request(std::string_view peer, std::string_view method, std::string_view path,
+                         int status, size_t bytes, std::string_view detail) {
+    std::string s = protocolNow();
+    s.append(" ").append(peer).append(" ").append(method).append(" ");
+    // Paths come from the network: keep the line one line.
+    for (char c : path) s += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    s.append(" ").append(std::to_string(status)).append(" ").append(std::to_string(bytes));
+    if (!detail.empty()) s.append(" ").append(detail);
+    line(s);
+}
+
+void RequestLog::line(std::string_view text) {
+    if (!sink_) return;
+    std::lock_guard lock(mutex_);
+    sink_(text);
+}
+
+} // namespace zserver

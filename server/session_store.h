@@ -1,0 +1,56 @@
+// Sessions and statistics events kept in SQLite.
+//
+// One connection, serialised by a mutex: every member may be called from any thread.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "envelope.h"
+
+struct sqlite3;
+
+namespace zserver {
+
+struct StoredSession {
+    std::string id;
+    std::string phone, application, language, version, token, networkType;
+    bool closed = false;
+};
+
+struct StoredEvent {
+    std::string session;
+    Event event;
+};
+
+class SessionStore {
+  public:
+    SessionStore() = default;
+    ~SessionStore();
+    SessionStore(const SessionStore&) = delete;
+    SessionStore& operator=(const SessionStore&) = delete;
+
+    // Opens (creating when needed) the database at path; ":memory:" or "" for a private one.
+    bool open(const std::string& path, std::string* error = nullptr);
+
+    // Records a new session for the device and returns its fresh id (32 hex digits); nullopt when
+    // the database refuses the write.
+    std::optional<std::string> openSession(const Device& device);
+    // True when the id names a session that is not closed.
+    bool isOpen(const std::string& id);
+    // Marks the session closed; false when it is unknown or already closed.
+    bool closeSession(const std::string& id);
+    std::optional<StoredSession> session(const std::string& id);
+
+    bool addEvent(const std::string& session, const Event& event);
+    std::vector<StoredEvent> events(const std::string& session);
+
+  private:
+    std::mutex mutex_;
+    sqlite3* db_ = nullptr;
+};
+
+} // namespace zserver
