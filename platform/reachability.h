@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,16 +23,20 @@ struct NetInterface {
 class InterfaceSource {
   public:
     virtual ~InterfaceSource() = default;
-    virtual std::vector<NetInterface> interfaces() const = 0;
+    // The current interfaces, or nothing when they cannot be read.
+    virtual std::optional<std::vector<NetInterface>> interfaces() const = 0;
 };
 
 // The machine's interfaces. `sysRoot` replaces "/" when reading /sys and /proc (tests).
 class SystemInterfaceSource : public InterfaceSource {
   public:
     explicit SystemInterfaceSource(std::string sysRoot = "");
-    std::vector<NetInterface> interfaces() const override;
-    // Kind of interface `name` from its /sys/class/net entry and its name.
+    std::optional<std::vector<NetInterface>> interfaces() const override;
+    // Kind of interface `name` (not loopback) from its name and its /sys/class/net entry.
     NetInterface::Kind kindOf(const std::string& name) const;
+    // Names of the interfaces that carry a default route (IPv4 or IPv6), or nothing when
+    // neither routing table can be read.
+    std::optional<std::vector<std::string>> defaultRouteInterfaces() const;
 
   private:
     std::string root_;
