@@ -104,10 +104,13 @@ std::string KT_EncryptWithBase64(std::string_view text, std::string_view key) {
 std::optional<std::string> KT_Decrypt(std::string_view cipherBytes, std::string_view key,
                                       CipherStatus* status) {
     CipherStatus local;
-    std::string plain =
-        doCipher(cipherBytes, CipherOperation::Decipher, key, status ? status : &local);
-    if (!status && local != CipherStatus::Success)
-        std::fprintf(stderr, "doCipher: %s\n", cipherStatusName(local));
+    CipherStatus& st = status ? *status : local;
+    std::string plain = doCipher(cipherBytes, CipherOperation::Decipher, key, &st);
+    if (st != CipherStatus::Success) {
+        if (!status) std::fprintf(stderr, "doCipher: %s\n", cipherStatusName(st));
+        // A failed decipher is no reply at all, not an empty one.
+        return std::nullopt;
+    }
     if (!isValidUtf8(plain)) return std::nullopt;
     return plain;
 }

@@ -36,7 +36,8 @@ std::string doCipher(std::string_view input, CipherOperation operation, std::str
 // Request Base64 of the cipher text of `text` (UTF-8).
 std::string KT_EncryptWithBase64(std::string_view text, std::string_view key);
 
-// Deciphers raw cipher bytes; none when deciphering fails or the plain text is not UTF-8.
+// Deciphers raw cipher bytes; none when deciphering fails (bad length or padding) or the
+// plain text is not UTF-8.
 std::optional<std::string> KT_Decrypt(std::string_view cipherBytes, std::string_view key,
                                       CipherStatus* status = nullptr);
 
