@@ -111,26 +111,29 @@ struct RunLoop::Impl {
         return limit;
     }
 
-    // Takes the next due timer that is not already firing further up the stack; reschedules a
-    // repeating one past `now` (skipping missed firings) and retires a one-shot one.
+    // Takes the earliest due timer that is not already firing further up the stack; reschedules
+    // a repeating one past `now` (skipping missed firings) and retires a one-shot one.
     std::shared_ptr<Timer> takeDueTimer(Clock::time_point now) {
         std::lock_guard lock(mutex);
+        auto best = timers.end();
         for (auto it = timers.begin(); it != timers.end(); ++it) {
-            auto timer = *it;
-            Timer::State& st = *timer->state_;
-            if (!timer->isValid() || st.firing || st.fireAt > now) continue;
-            if (timer->repeats() && timer->interval() > 0) {
-                auto step = toDuration(timer->interval());
-                auto behind = (now - st.fireAt) / step + 1;
-                st.fireAt += step * behind;
-            } else {
-                timers.erase(it);
-                st.valid.store(false);
-            }
-            st.firing = true;
-            return timer;
+            const Timer::State& st = *(*it)->state_;
+            if (!(*it)->isValid() || st.firing || st.fireAt > now) continue;
+            if (best == timers.end() || st.fireAt < (*best)->state_->fireAt) best = it;
         }
-        return nullptr;
+        if (best == timers.end()) return nullptr;
+        auto timer = *best;
+        Timer::State& st = *timer->state_;
+        if (timer->repeats() && timer->interval() > 0) {
+            auto step = toDuration(timer->interval());
+            auto behind = (now - st.fireAt) / step + 1;
+            st.fireAt += step * behind;
+        } else {
+            timers.erase(best);
+            st.valid.store(false);
+        }
+        st.firing = true;
+        return timer;
     }
 
     bool firePosted(size_t limit) {
