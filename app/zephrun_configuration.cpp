@@ -301,6 +301,7 @@ bool ZephrunConfiguration::parseInto(std::string_view document, ConfigurationVal
 
 void ZephrunConfiguration::persistDate(const std::optional<std::string>& date) {
     const std::string key = persistedKey(displayName_, keys::kDateConfig);
+    if (defaults_.stringForKey(key) == date) return; // spares a store write per load
     if (date)
         defaults_.setString(key, *date);
     else
