@@ -33,7 +33,7 @@ class KT_ParseResult {
 class KT_ParseSessionID {
   public:
     explicit KT_ParseSessionID(std::string_view dataXML);
-    const std::optional<std::string>& getSessionID() const { return sessionID_; }
+    std::optional<std::string> getSessionID() const { return sessionID_; }
 
   private:
     std::optional<std::string> sessionID_;
@@ -57,9 +57,9 @@ class KT_ParseNotification {
     bool showNotification(const NotificationHandlers& handlers) const;
 
     bool isNotification() const { return isNotification_; }
-    const std::optional<std::string>& titleN() const { return titleN_; }
-    const std::optional<std::string>& messageM() const { return messageM_; }
-    const std::optional<std::string>& boutonN() const { return boutonN_; }
+    std::optional<std::string> titleN() const { return titleN_; }
+    std::optional<std::string> messageM() const { return messageM_; }
+    std::optional<std::string> boutonN() const { return boutonN_; }
 
   private:
     bool isNotification_ = false;
@@ -75,7 +75,7 @@ class KT_ParseConfig {
     explicit KT_ParseConfig(std::string_view dataXML);
     // "<config date" + text up to the first following "</config>" + "</config>"; none when the
     // reply has no "<config date" or no closing "</config>" after it.
-    const std::optional<std::string>& configBlock() const { return block_; }
+    std::optional<std::string> configBlock() const { return block_; }
     // Hands the block to `handler` when there is one; returns whether it did.
     bool updateConfig(const ConfigUpdateHandler& handler) const;
 
