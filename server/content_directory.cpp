@@ -87,6 +87,13 @@ std::optional<int> toInt(std::string_view s) {
 
 } // namespace
 
+std::string withServerAddress(std::string text, std::string_view baseURL) {
+    static constexpr std::string_view kMark = "@SERVER@";
+    for (size_t pos = 0; (pos = text.find(kMark, pos)) != std::string::npos; pos += baseURL.size())
+        text.replace(pos, kMark.size(), baseURL);
+    return text;
+}
+
 bool isProtocolDate(const std::string& t) {
     static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
     if (t.size() != sizeof kShape - 1) return false;
@@ -161,8 +168,11 @@ std::optional<std::string> ContentDirectory::feedPage(int id, int page) const {
         if (pos == std::string::npos) return std::nullopt;
         pos += 2;
     }
-    while (pos < text->size() && std::isspace(static_cast<unsigned char>((*text)[pos]))) ++pos;
-    return text->substr(pos);
+    // The readers cut at "</xmlpipe>]]": nothing may stand between the document and the CDATA end.
+    size_t end = text->size();
+    while (pos < end && std::isspace(static_cast<unsigned char>((*text)[pos]))) ++pos;
+    while (end > pos && std::isspace(static_cast<unsigned char>((*text)[end - 1]))) --end;
+    return text->substr(pos, end - pos);
 }
 
 } // namespace zserver

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zserver {
@@ -45,6 +46,9 @@ class ContentDirectory {
   private:
     std::filesystem::path root_;
 };
+
+// Replaces every "@SERVER@" in served content by the server's base address.
+std::string withServerAddress(std::string text, std::string_view baseURL);
 
 // True when `candidate` is strictly newer than `known`. Both are protocol dates compared as text
 // (the fixed-width form orders like time); an empty or malformed `known` is older than anything.

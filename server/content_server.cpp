@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <httplib.h>
+#include <sys/socket.h>
 #include <thread>
 
 #include "content_directory.h"
@@ -65,6 +66,7 @@ struct ContentServer::Impl {
         } else if (!(env = parseEnvelope(data->second, &why))) {
         }
         std::string body;
+        res.status = 200;
         if (!env) {
             res.status = 400;
             body = errorReply(why);
@@ -98,15 +100,21 @@ bool ContentServer::start() {
     // Feeds found in the content directory answer their ids unless a handler was set.
     for (int id : d.content.feedIds()) {
         if (d.webRequests.count(id)) continue;
-        d.webRequests[id] = [content = d.content, id](const Action& a) {
+        d.webRequests[id] = [&d, id](const Action& a) {
             auto page = pageOf(a);
-            auto doc = page ? content.feedPage(id, *page) : std::nullopt;
+            auto doc = page ? d.content.feedPage(id, *page) : std::nullopt;
             if (!doc) return WebRequestAnswer{};
             return WebRequestAnswer{true, "<![CDATA[<?xml version=\"1.0\" encoding=\"UTF-8\"?>" +
-                                              *doc + "]]>"};
+                                              withServerAddress(*doc, d.baseURL()) + "]]>"};
         };
     }
 
+    // httplib's default sets SO_REUSEPORT, which lets a second server share a busy port and
+    // steal half of its requests; a busy port must be an error.
+    d.http.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     d.http.set_payload_max_length(kMaxBody);
     d.http.set_read_timeout(5, 0);
     d.http.set_write_timeout(5, 0);

@@ -12,7 +12,7 @@ namespace {
 
 void usage() {
     std::cerr << "usage: zephrun-server --content DIR [--port N] [--host ADDR] [--db FILE]\n"
-                 "  --port N     port to listen on (default 8080; 0 picks a free one)\n"
+                 "  --port N     port to listen on (default 8642; 0 picks a free one)\n"
                  "  --host ADDR  address to bind (default 127.0.0.1)\n"
                  "  --db FILE    SQLite file for sessions and events (default: in memory)\n";
 }
@@ -21,7 +21,7 @@ void usage() {
 
 int main(int argc, char** argv) {
     zserver::ServerOptions options;
-    options.port = 8080;
+    options.port = 8642;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> const char* {

@@ -7,12 +7,6 @@
 namespace zserver {
 namespace {
 
-std::string replaceAll(std::string text, std::string_view what, std::string_view with) {
-    for (size_t pos = 0; (pos = text.find(what, pos)) != std::string::npos; pos += with.size())
-        text.replace(pos, what.size(), with);
-    return text;
-}
-
 bool hasAction(const Envelope& env, std::string_view name) {
     for (auto& a : env.actions)
         if (a.name == name) return true;
@@ -46,7 +40,7 @@ DispatchResult dispatch(const Envelope& env, SessionStore& store, const ContentD
                 note("notification");
             }
             if (auto c = content.config(); c && isNewer(c->date, env.device.lastConfig)) {
-                reply.config(replaceAll(c->block, "@SERVER@", baseURL));
+                reply.config(withServerAddress(c->block, baseURL));
                 note("config");
             }
         } else {
