@@ -342,6 +342,30 @@ TEST_F(HttpTest, CancelFromAnotherThreadStopsCallbacks) {
     EXPECT_FALSE(rec.ended);
 }
 
+TEST_F(HttpTest, CallbackMayWaitForAnotherTransfer) {
+    // A delegate that sends a synchronous request turns the loop from inside a callback: both
+    // transfers complete, and the outer one's callbacks are not re-entered meanwhile.
+    struct Nested : Recorder {
+        std::string url;
+        std::string inner;
+        int depth = 0;
+        int maxDepth = 0;
+        void didReceiveData(HttpConnection& c, std::string_view chunk) override {
+            maxDepth = std::max(maxDepth, ++depth);
+            Recorder::didReceiveData(c, chunk);
+            if (inner.empty()) inner = sendSynchronousRequest(get(url), 5).body;
+            --depth;
+        }
+    } rec;
+    rec.url = server.url("/hello");
+    HttpConnection c(get(server.url("/drip")), rec);
+    ASSERT_TRUE(rec.run(10));
+    EXPECT_EQ(rec.inner, "hello world");
+    EXPECT_EQ(rec.body.size(), 40u);
+    EXPECT_EQ(rec.maxDepth, 1);
+    EXPECT_EQ(rec.events.back(), "finish");
+}
+
 TEST_F(HttpTest, SynchronousWaitEndsWithTheTransferOrItsBudget) {
     // A reply well within the wait returns at once.
     auto start = Clock::now();
