@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <httplib.h>
+#include <mutex>
 #include <sys/socket.h>
 #include <thread>
 
@@ -43,6 +44,10 @@ struct ContentServer::Impl {
     std::atomic<bool> listenEnded{false};
     int port = 0;
     std::string error;
+    // What each "request.aspx" message held, handed from its handler to the logger, which
+    // httplib calls on the same thread with the same response once it is sent.
+    std::mutex detailMutex;
+    std::map<const httplib::Response*, std::string> details;
 
     explicit Impl(ServerOptions o)
         : options(std::move(o)), content(options.contentDir), log(options.log) {}
@@ -77,7 +82,8 @@ struct ContentServer::Impl {
             detail = result.summary;
         }
         res.set_content(body, "text/plain");
-        log.request(req.remote_addr, req.method, req.path, res.status, body.size(), detail);
+        std::lock_guard lock(detailMutex);
+        details[&res] = std::move(detail);
     }
 };
 
@@ -130,8 +136,15 @@ bool ContentServer::start() {
         return false;
     }
     d.http.set_logger([&d](const httplib::Request& req, const httplib::Response& res) {
-        if (req.path == "/request.aspx") return; // logged with its content by the handler
-        d.log.request(req.remote_addr, req.method, req.path, res.status, res.body.size(), "");
+        std::string detail;
+        {
+            std::lock_guard lock(d.detailMutex);
+            if (auto it = d.details.find(&res); it != d.details.end()) {
+                detail = std::move(it->second);
+                d.details.erase(it);
+            }
+        }
+        d.log.request(req.remote_addr, req.method, req.path, res.status, res.body.size(), detail);
     });
 
     if (d.options.port == 0) {

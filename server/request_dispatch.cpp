@@ -1,6 +1,8 @@
 // Message dispatch: the session rules, then each event and action in document order.
 #include "request_dispatch.h"
 
+#include <exception>
+
 #include "content_server.h"
 #include "reply_builder.h"
 
@@ -79,7 +81,14 @@ DispatchResult dispatch(const Envelope& env, SessionStore& store, const ContentD
         } else if (a.name == "WEBREQUEST") {
             auto it = a.id ? webRequests.find(*a.id) : webRequests.end();
             WebRequestAnswer answer;
-            if (it != webRequests.end()) answer = it->second(a);
+            if (it != webRequests.end()) {
+                // A failing handler answers its own action with an error, not the whole reply.
+                try {
+                    answer = it->second(a);
+                } catch (const std::exception&) {
+                    answer = {};
+                }
+            }
             reply.action("WEBREQUEST", a.id, answer.ok, answer.ok ? answer.payload : "");
             note("WEBREQUEST " + (a.id ? std::to_string(*a.id) : std::string("-")) +
                  (answer.ok ? "" : " error"));

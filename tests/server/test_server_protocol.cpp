@@ -244,6 +244,9 @@ TEST_F(ServerTest, WebRequestDispatchByID) {
             return WebRequestAnswer{true, "<hello>" + (it == a.params.end() ? "" : it->second) +
                                               "</hello>"};
         });
+        s.setWebRequest(51, [](const Action&) -> WebRequestAnswer {
+            throw std::runtime_error("feed backend down");
+        });
     });
     std::string id = openSession();
     auto action = [&](int wr, const std::string& params) {
@@ -266,11 +269,12 @@ TEST_F(ServerTest, WebRequestDispatchByID) {
     reply = action(7, "<param name=\"num_page\"><![CDATA[2]]></param>");
     EXPECT_NE(reply.find("<title>Two</title>"), std::string::npos) << reply;
 
-    // A page past the end, a malformed page and an unknown id: status "error".
+    // A page past the end, a malformed page, an unknown id and a failing handler: status "error".
     for (auto& [wr, params] : std::vector<std::pair<int, std::string>>{
              {7, "<param name=\"num_page\"><![CDATA[3]]></param>"},
              {7, "<param name=\"num_page\"><![CDATA[x]]></param>"},
-             {999, ""}}) {
+             {999, ""},
+             {51, ""}}) {
         reply = action(wr, params);
         EXPECT_NE(reply.find("<action name=\"WEBREQUEST\" id=\"" + std::to_string(wr) +
                              "\" status=\"error\" >"),
