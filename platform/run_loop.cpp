@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <deque>
@@ -92,7 +91,10 @@ struct RunLoop::Impl {
     void addTimer(const std::shared_ptr<Timer>& timer) {
         {
             std::lock_guard lock(mutex);
-            if (dead) return;
+            if (dead) {
+                timer->state_->valid.store(false);
+                return;
+            }
             timer->state_->fireAt = Clock::now() + toDuration(timer->interval());
             timers.push_back(timer);
         }
@@ -125,7 +127,8 @@ struct RunLoop::Impl {
         auto timer = *best;
         Timer::State& st = *timer->state_;
         if (timer->repeats() && timer->interval() > 0) {
-            auto step = toDuration(timer->interval());
+            // At least a nanosecond, so that a vanishing interval cannot divide by zero.
+            auto step = std::max(toDuration(timer->interval()), Clock::duration(1));
             auto behind = (now - st.fireAt) / step + 1;
             st.fireAt += step * behind;
         } else {
@@ -281,7 +284,7 @@ bool RunLoop::runOnce(double maxWait) {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     int ready = ::ppoll(fds.data(), fds.size(), &ts, nullptr);
-    if (ready < 0 && errno != EINTR) ready = 0;
+    if (ready < 0) ready = 0; // EINTR: dispatch what is due and let the caller turn again
     if (ready > 0 && (fds[0].revents & POLLIN)) im.drainWake();
 
     bool ran = false;

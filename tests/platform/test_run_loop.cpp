@@ -49,6 +49,15 @@ TEST(RunLoopTimers, RepeatingTimerFiresUntilInvalidatedFromItsCallback) {
     EXPECT_EQ(fired, 3);
 }
 
+TEST(RunLoopTimers, VanishingIntervalRepeatsWithoutFault) {
+    RunLoop& loop = RunLoop::current();
+    int fired = 0;
+    auto timer = loop.addTimer(1e-12, true, [&](Timer& t) {
+        if (++fired == 5) t.invalidate();
+    });
+    EXPECT_TRUE(loop.runUntil([&] { return fired == 5; }, kGenerous));
+}
+
 TEST(RunLoopTimers, InvalidatedTimerNeverFiresAndOneShotEndsInvalid) {
     RunLoop& loop = RunLoop::current();
     bool cancelled = false, once = false;
@@ -125,7 +134,9 @@ TEST(RunLoopPost, PostsToAnExitedThreadsLoopAreDroppedAndReleased) {
     std::thread([&] { handle = RunLoop::currentHandle(); }).join();
     auto token = std::make_shared<int>(1);
     handle->post([token] {});
-    handle->performAfterDelay(0.01, [token] {});
+    auto timer = handle->performAfterDelay(0.01, [token] {});
+    EXPECT_FALSE(timer->isValid());
+    timer.reset();
     EXPECT_EQ(token.use_count(), 1); // nothing holds the captures of undeliverable calls
 }
 
