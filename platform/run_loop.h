@@ -83,6 +83,8 @@ class RunLoop {
 
     // Watches fd for `events` (kFdReadable | kFdWritable); the callback receives the events that
     // occurred. Returns a watch id (> 0). Owning thread only, including from inside callbacks.
+    // Readiness may be stale when a nested run already consumed it: use non-blocking descriptors.
+    // kFdError repeats every iteration until the watch is removed or the descriptor recovers.
     int watchFd(int fd, unsigned events, std::function<void(int fd, unsigned events)> callback);
     // Changes the interest of a watch; events == 0 keeps the watch but suspends it.
     void modifyWatch(int watchId, unsigned events);
@@ -100,8 +102,8 @@ class RunLoop {
     bool runUntil(const std::function<bool()>& pred, double timeout);
     // Turns the loop until stop().
     void run();
-    // Makes the innermost run* call of this loop return after its current iteration.
-    // Thread-safe.
+    // Makes the innermost run* call of this loop return after its current iteration; when no
+    // run is in progress, the next one returns after one iteration. Thread-safe.
     void stop();
     // Interrupts a wait in progress. Thread-safe.
     void wakeUp();
