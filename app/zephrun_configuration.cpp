@@ -245,8 +245,23 @@ ZephrunConfiguration::ZephrunConfiguration(zplatform::UserDefaults& defaults,
                                            std::string displayName, std::string packageDirectory)
     : defaults_(defaults), displayName_(std::move(displayName)),
       packageDirectory_(std::move(packageDirectory)) {
-    auto bytes = readCacheOrPackageCopy(cachePath(), packageCopyPath(packageDirectory_, kFileName));
+    const std::string cache = cachePath();
+    std::optional<std::string> bytes;
+    if (!cache.empty()) bytes = zplatform::readWholeFile(cache);
+    // A cached document that does not parse would stay broken for good: without `url_omv` no
+    // session opens, so no update could ever replace it. The shipped copy replaces it instead.
+    if (!bytes || bytes->size() < 2 || !isWellFormed(*bytes)) {
+        bytes = zplatform::readWholeFile(packageCopyPath(packageDirectory_, kFileName));
+        if (bytes && !cache.empty()) zplatform::writeFileAtomically(cache, *bytes);
+    }
     loadConfig(bytes ? *bytes : std::string());
+}
+
+bool ZephrunConfiguration::isWellFormed(std::string_view document) {
+    ConfigurationValues scratch;
+    std::optional<std::string> date;
+    bool sawConfig = false;
+    return parseInto(document, scratch, date, sawConfig);
 }
 
 void ZephrunConfiguration::applyResetTable(ConfigurationValues& v) {
@@ -309,6 +324,7 @@ void ZephrunConfiguration::persistDate(const std::optional<std::string>& date) {
 }
 
 bool ZephrunConfiguration::loadConfig(std::string_view document) {
+    std::lock_guard load(loadMutex_);
     ConfigurationValues next = values();
     applyResetTable(next);
     std::optional<std::string> date;
@@ -323,6 +339,7 @@ bool ZephrunConfiguration::loadConfig(std::string_view document) {
 }
 
 bool ZephrunConfiguration::applyServerUpdate(std::string_view document) {
+    std::lock_guard load(loadMutex_);
     ConfigurationValues next = values();
     applyResetTable(next);
     std::optional<std::string> date;
@@ -335,10 +352,14 @@ bool ZephrunConfiguration::applyServerUpdate(std::string_view document) {
         std::lock_guard lock(mutex_);
         values_ = std::move(next);
     }
-    if (sawConfig) persistDate(date);
+    // The date tells the server which configuration the device holds, so it moves on only once
+    // the file holds the update; otherwise the next session open asks for the update again.
     const std::string path = cachePath();
-    if (path.empty() || !zplatform::writeFileAtomically(path, document))
+    if (!path.empty() && zplatform::writeFileAtomically(path, document)) {
+        if (sawConfig) persistDate(date);
+    } else {
         std::fprintf(stderr, "ZephrunConfiguration: cached file not written\n");
+    }
     std::fprintf(stderr, "mise à jour\n");
     return true;
 }

@@ -131,9 +131,10 @@ class ZephrunConfiguration {
     static constexpr Color kDefaultTint{1.0f / 255.0f, 198.0f / 255.0f, 241.0f / 255.0f, 1.0f};
     static constexpr std::string_view kFileName = "ZephrunConfig.xml";
 
-    // `init`: reads the cached file at "_PathConfigFile"; when it is unreadable or shorter than
-    // 2 bytes, reads the package copy (packageDirectory + "/ZephrunConfig.xml") and writes it
-    // atomically over the cached file; then loads those bytes (none: an empty document).
+    // `init`: reads the cached file at "_PathConfigFile"; when it is unreadable, shorter than
+    // 2 bytes or not well-formed, reads the package copy (packageDirectory +
+    // "/ZephrunConfig.xml") and writes it atomically over the cached file; then loads those
+    // bytes (none: an empty document).
     // `displayName` prefixes the persisted keys.
     ZephrunConfiguration(zplatform::UserDefaults& defaults, std::string displayName,
                          std::string packageDirectory);
@@ -150,7 +151,12 @@ class ZephrunConfiguration {
     // The configuration update of a session-open reply: `document` is the block cut out of the
     // reply ("<config date" … first "</config>"). A well-formed block is loaded as by
     // loadConfig() and written atomically over the cached file; a malformed one changes nothing
-    // (values, "_DateConfig" and file stay as they were). Returns whether it was applied.
+    // (values, "_DateConfig" and file stay as they were). When the file cannot be written the
+    // values still change for this run but "_DateConfig" keeps the file's date, so that the next
+    // session open asks for the update again. Returns whether it was applied.
+    //
+    // Called with the block that kt::KT_ParseConfig cuts out of the session-open reply:
+    //   parser.updateConfig([&](std::string_view xml) { config.applyServerUpdate(xml); });
     bool applyServerUpdate(std::string_view document);
 
     // Copy of every value, taken under the lock.
@@ -199,13 +205,15 @@ class ZephrunConfiguration {
     // `sawConfig` whether any `config` element started.
     static bool parseInto(std::string_view document, ConfigurationValues& values,
                           std::optional<std::string>& date, bool& sawConfig);
+    static bool isWellFormed(std::string_view document);
     static void applyResetTable(ConfigurationValues& values);
     void persistDate(const std::optional<std::string>& date);
 
     zplatform::UserDefaults& defaults_;
     const std::string displayName_;
     const std::string packageDirectory_;
-    mutable std::mutex mutex_;
+    std::mutex loadMutex_;     // one load or update at a time
+    mutable std::mutex mutex_; // guards values_; never held while parsing
     ConfigurationValues values_;
 };
 

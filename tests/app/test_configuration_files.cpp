@@ -49,6 +49,15 @@ TEST_F(ConfigurationTest, UnreadableCacheFallsBackAndNothingGivesTheEmptyDocumen
     EXPECT_EQ(make()->url_omv(), "http://127.0.0.1:1/shipped/");
 }
 
+TEST_F(ConfigurationTest, MalformedCacheIsReplacedByThePackageCopy) {
+    write(cacheFile(), "<config date=\"broken\"><var name=\"id_wr_disco\">3</var>");
+    write(packageFile(), kShipped);
+    auto config = make();
+    EXPECT_EQ(config->url_omv(), "http://127.0.0.1:1/shipped/");
+    EXPECT_EQ(config->id_wr_disco(), 0);
+    EXPECT_EQ(read(cacheFile()), kShipped);
+}
+
 TEST_F(ConfigurationTest, ServerUpdateIsAppliedCachedAndReadAtTheNextLaunch) {
     write(packageFile(), kShipped);
     auto config = make();
@@ -114,6 +123,18 @@ TEST_F(ConfigurationTest, MalformedUpdateLeavesEverythingAsItWas) {
         EXPECT_EQ(defaults_->stringForKey(key(keys::kDateConfig)), "shipped");
         EXPECT_EQ(read(cacheFile()), cachedBefore);
     }
+}
+
+TEST_F(ConfigurationTest, UpdateThatCannotBeCachedIsAskedForAgain) {
+    write(packageFile(), kShipped);
+    auto config = make();
+    // The cache path now lies under a regular file, so no write can succeed.
+    write(root_ / "file", "x");
+    defaults_->setString(key(keys::kPathConfigFile),
+                         (root_ / "file" / "ZephrunConfig.xml").string());
+    EXPECT_TRUE(config->applyServerUpdate(configDoc(var("id_wr_disco", "9"), "new")));
+    EXPECT_EQ(config->id_wr_disco(), 9);
+    EXPECT_EQ(defaults_->stringForKey(key(keys::kDateConfig)), "shipped");
 }
 
 TEST(PersistedKeys, KeysAreDisplayNamePlusSuffix) {
