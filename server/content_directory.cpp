@@ -1,5 +1,5 @@
 // Reading the content directory: files are read per request and checked with expat before use.
-#include "content_directory.h"
+#include "server/content_directory.h"
 
 #include <cctype>
 #include <charconv>

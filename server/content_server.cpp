@@ -1,5 +1,5 @@
 // The HTTP side: cpp-httplib routes for "request.aspx" and the content directory, on a thread.
-#include "content_server.h"
+#include "server/content_server.h"
 
 #include <atomic>
 #include <charconv>
@@ -9,11 +9,11 @@
 #include <sys/socket.h>
 #include <thread>
 
-#include "content_directory.h"
-#include "reply_builder.h"
-#include "request_decoding.h"
-#include "request_dispatch.h"
-#include "request_log.h"
+#include "server/content_directory.h"
+#include "server/reply_builder.h"
+#include "server/request_decoding.h"
+#include "server/request_dispatch.h"
+#include "server/request_log.h"
 
 namespace zserver {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "envelope.h"
-#include "session_store.h"
+#include "server/envelope.h"
+#include "server/session_store.h"
 
 namespace zserver {
 

@@ -1,5 +1,5 @@
 // Envelope parsing with expat: element handlers fill an Envelope; a DTD stops the parse.
-#include "envelope.h"
+#include "server/envelope.h"
 
 #include <charconv>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "content_server.h"
+#include "server/content_server.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Reply document assembly and enciphering with the client's codecs.
-#include "reply_builder.h"
+#include "server/reply_builder.h"
 
 #include "client/cipher.h"
 

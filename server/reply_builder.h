@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "content_directory.h"
+#include "server/content_directory.h"
 
 namespace zserver {
 

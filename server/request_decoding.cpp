@@ -1,5 +1,5 @@
 // Form splitting and deciphering of the listed variables with the client's codecs.
-#include "request_decoding.h"
+#include "server/request_decoding.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
 // Message dispatch: the session rules, then each event and action in document order.
-#include "request_dispatch.h"
+#include "server/request_dispatch.h"
 
 #include <exception>
 
-#include "content_server.h"
-#include "reply_builder.h"
+#include "server/content_server.h"
+#include "server/reply_builder.h"
 
 namespace zserver {
 namespace {

@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
-#include "content_directory.h"
-#include "envelope.h"
-#include "session_store.h"
+#include "server/content_directory.h"
+#include "server/envelope.h"
+#include "server/session_store.h"
 
 namespace zserver {
 

@@ -1,5 +1,5 @@
 // Request log lines; the sink is called under a lock so lines never interleave.
-#include "request_log.h"
+#include "server/request_log.h"
 
 #include <ctime>
 

@@ -1,5 +1,5 @@
 // SQLite session store: one table of sessions, one of events, prepared statements per call.
-#include "session_store.h"
+#include "server/session_store.h"
 
 #include <array>
 #include <cstdio>

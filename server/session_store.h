@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "envelope.h"
+#include "server/envelope.h"
 
 struct sqlite3;
 

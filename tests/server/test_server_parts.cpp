@@ -7,11 +7,11 @@
 
 #include "client/base64.h"
 #include "client/cipher.h"
-#include "content_directory.h"
-#include "envelope.h"
-#include "reply_builder.h"
-#include "request_decoding.h"
-#include "session_store.h"
+#include "server/content_directory.h"
+#include "server/envelope.h"
+#include "server/reply_builder.h"
+#include "server/request_decoding.h"
+#include "server/session_store.h"
 
 namespace fs = std::filesystem;
 using namespace zserver;

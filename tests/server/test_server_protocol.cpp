@@ -11,7 +11,7 @@
 #include "client/base64.h"
 #include "client/cipher.h"
 #include "client/reply_parsers.h"
-#include "content_server.h"
+#include "server/content_server.h"
 
 namespace fs = std::filesystem;
 using namespace zserver;
