@@ -58,18 +58,22 @@ struct ContentServer::Impl {
                std::to_string(port) + "/";
     }
 
-    void handleRequest(const httplib::Request& req, httplib::Response& res) {
-        std::string detail;
+    // The envelope of a "request.aspx" request, or nullopt with the reason in why.
+    static std::optional<Envelope> readEnvelope(const httplib::Request& req, std::string& why) {
         Variables vars = splitForm(req.body);
         for (auto& [k, v] : req.params) vars.emplace(k, v); // query string; the body wins
-        std::string why;
-        std::optional<Envelope> env;
-        auto data = vars.end();
-        if (!decipherListed(vars, &why)) {
-        } else if ((data = vars.find("data")) == vars.end()) {
+        if (!decipherListed(vars, &why)) return std::nullopt;
+        auto data = vars.find("data");
+        if (data == vars.end()) {
             why = "no \"data\" variable";
-        } else if (!(env = parseEnvelope(data->second, &why))) {
+            return std::nullopt;
         }
+        return parseEnvelope(data->second, &why);
+    }
+
+    void handleRequest(const httplib::Request& req, httplib::Response& res) {
+        std::string why, detail;
+        std::optional<Envelope> env = readEnvelope(req, why);
         std::string body;
         res.status = 200;
         if (!env) {

@@ -18,10 +18,16 @@ void RequestLog::request(std::string_view peer, std::string_view method, std::st
                          int status, size_t bytes, std::string_view detail) {
     std::string s = protocolNow();
     s.append(" ").append(peer).append(" ").append(method).append(" ");
-    // Paths come from the network: keep the line one line.
-    for (char c : path) s += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    // Paths and details quote the network: keep the line one line.
+    auto appendClean = [&s](std::string_view text) {
+        for (char c : text) s += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '?' : c;
+    };
+    appendClean(path);
     s.append(" ").append(std::to_string(status)).append(" ").append(std::to_string(bytes));
-    if (!detail.empty()) s.append(" ").append(detail);
+    if (!detail.empty()) {
+        s += ' ';
+        appendClean(detail);
+    }
     line(s);
 }
 

@@ -373,11 +373,14 @@ TEST_F(ServerTest, GetWithQueryVariablesAndOneLogLinePerRequest) {
     EXPECT_TRUE(kt::KT_ParseSessionID(*reply).getSessionID());
 
     client().Get("/hello.txt");
+    postRaw("x=1&listVarCrypt=line%0Abreak\n");
     auto lines = logLines();
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find(" GET /request.aspx 200 "), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find("OPEN s="), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find(" GET /hello.txt 200 15"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find(" POST /request.aspx 400 "), std::string::npos) << lines[2];
+    EXPECT_NE(lines[2].find("refused: "), std::string::npos) << lines[2];
     for (auto& l : lines) EXPECT_EQ(l.find('\n'), std::string::npos);
 }
 
