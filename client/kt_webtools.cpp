@@ -1,0 +1,635 @@
+// KT_webtools: protocol messages, transfers with their synchronous wait and completion notice,
+// and the network test.
+#include "client/kt_webtools.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <thread>
+
+#include "client/base64.h"
+#include "client/cipher.h"
+#include "client/reply_parsers.h"
+#include "client/request_envelope.h"
+#include "client/url_escape.h"
+#include "platform/bundle_info.h"
+#include "platform/http/http_cookies.h"
+#include "platform/notification_center.h"
+#include "platform/reachability.h"
+#include "platform/run_loop.h"
+#include "platform/text_date.h"
+#include "platform/user_defaults.h"
+
+namespace kt {
+namespace {
+
+constexpr double kSlice = 0.2; // seconds per wait slice, synchronous and watchdog alike
+
+void logLine(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+// Bytes in `encoding` as UTF-8 text; none when they are not valid in that encoding.
+std::optional<std::string> toUTF8(std::string_view bytes, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::UTF8:
+        if (!isValidUtf8(bytes)) return std::nullopt;
+        return std::string(bytes);
+    case TextEncoding::ASCII:
+        if (std::any_of(bytes.begin(), bytes.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            return std::nullopt;
+        return std::string(bytes);
+    case TextEncoding::ISOLatin1: {
+        std::string out;
+        for (char ch : bytes) {
+            auto c = static_cast<unsigned char>(ch);
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+            } else {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        return out;
+    }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// One transfer. The connection callbacks (owner thread) and the watchdog (its own thread) both
+// end it; whichever takes `isFinish` first under the lock wins, so it ends and posts once.
+struct KT_webtools::Transfer : zplatform::HttpConnectionDelegate,
+                               std::enable_shared_from_this<KT_webtools::Transfer> {
+    KT_webtools* client = nullptr;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool isFinish = false;
+    bool failedHere = false; // this transfer reported an error
+    bool noticePending = false;
+    bool stopWatchdog = false;
+    bool watchdogDone = true;
+    std::string noticeName;
+    std::optional<std::string> receivedData;
+    std::optional<zplatform::HttpError> error; // Verror: kept from earlier transfers
+    std::unique_ptr<zplatform::HttpConnection> connection;
+    std::thread watchdogThread;
+
+    bool running() {
+        std::lock_guard lock(mutex);
+        return !isFinish && connection != nullptr;
+    }
+
+    void didReceiveData(zplatform::HttpConnection&, std::string_view data) override {
+        std::lock_guard lock(mutex);
+        if (isFinish) return;
+        if (!receivedData) receivedData.emplace();
+        receivedData->append(data);
+    }
+
+    void connectionDidFinishLoading(zplatform::HttpConnection&) override { end(std::nullopt); }
+
+    void didFailWithError(zplatform::HttpConnection&, const zplatform::HttpError& e) override {
+        logLine("didFailWithError " + std::to_string(e.code) + "  : " + e.domain + "   : " +
+                e.description);
+        end(e);
+    }
+
+    void end(const std::optional<zplatform::HttpError>& failure) {
+        // The notice's observer may start another transfer, which may release this one.
+        std::shared_ptr<Transfer> self = shared_from_this();
+        bool post = false;
+        {
+            std::lock_guard lock(mutex);
+            if (isFinish) return;
+            isFinish = true;
+            if (failure) {
+                error = failure;
+                failedHere = true;
+                receivedData.reset();
+            }
+            post = std::exchange(noticePending, false);
+        }
+        changed.notify_all();
+        if (post) client->postNotice(*this);
+    }
+};
+
+KT_webtools::KT_webtools() : KT_webtools(nullptr) {}
+
+KT_webtools::KT_webtools(KT_webtoolsDelegate* appDelegate, KT_webtoolsEnvironment env)
+    : appDelegate_(appDelegate), env_(std::move(env)) {
+    defaults_ = env_.defaults ? env_.defaults : &zplatform::UserDefaults::standard();
+    center_ = env_.center ? env_.center : &zplatform::NotificationCenter::defaultCenter();
+    displayName_ = env_.displayName.empty() ? zplatform::bundleDisplayName() : env_.displayName;
+    current_ = std::make_shared<Transfer>();
+    current_->client = this;
+    current_->isFinish = true;
+    setDefault("_ApplicationID", "7");
+}
+
+KT_webtools::~KT_webtools() {
+    detached_.push_back(current_);
+    for (auto& transfer : detached_) {
+        {
+            std::lock_guard lock(transfer->mutex);
+            transfer->stopWatchdog = true;
+            transfer->noticePending = false;
+        }
+        transfer->changed.notify_all();
+    }
+    reapTransfers(true);
+    std::lock_guard lock(observationMutex_);
+    for (auto& [name, observation] : observations_) center_->removeObserver(observation.id);
+}
+
+// --- Defaults ---
+
+std::string KT_webtools::key(std::string_view suffix) const {
+    return displayName_ + std::string(suffix);
+}
+
+std::optional<std::string> KT_webtools::stringDefault(std::string_view suffix) const {
+    return defaults_->stringForKey(key(suffix));
+}
+
+void KT_webtools::setDefault(std::string_view suffix, const std::string& value) {
+    defaults_->setString(key(suffix), value);
+}
+
+// --- Message building ---
+
+void KT_webtools::prepareRequestURL() {
+    std::optional<std::string> base = appDelegate_ ? appDelegate_->url_omv() : std::nullopt;
+    url_ = base.value_or("") + std::string(kRequestPage);
+}
+
+bool KT_webtools::KT_prepareWebRequest() {
+    KT_checkSessionID();
+    KT_clearAllAction();
+    prepareRequestURL();
+    KT_clear();
+    return true;
+}
+
+bool KT_webtools::KT_addAction(const std::string& name, const std::optional<std::string>& id,
+                               const std::vector<std::string>& listParamName,
+                               const std::vector<std::string>& listParamData) {
+    actionToSend_.push_back(actionFragment(name, id, listParamName, listParamData));
+    return true;
+}
+
+bool KT_webtools::KT_finishWebRequest() {
+    KT_addVariable("data", envelope(sessionElement(sessionID_), "", actionToSend_), "POST",
+                   "CRYPT");
+    return true;
+}
+
+void KT_webtools::KT_checkSessionID() {
+    std::optional<std::string> token = appDelegate_ ? appDelegate_->myToken() : std::nullopt;
+    if (!sessionID_) KT_startApplicationWithToken(token);
+    if (sessionID_ && sessionID_->empty()) KT_startApplicationWithToken(token);
+}
+
+bool KT_webtools::KT_startApplicationWithToken(const std::optional<std::string>& token) {
+    KT_clearAllAction();
+    prepareRequestURL();
+    KT_clear();
+
+    zplatform::DeviceInfo device = env_.device ? *env_.device : zplatform::currentDevice();
+    OpenFields fields;
+    fields.applicationID = stringDefault("_ApplicationID").value_or("");
+    fields.phoneID = device.uniqueIdentifier;
+    fields.osName = device.systemName;
+    fields.osVersion = device.systemVersion;
+    fields.phoneName = device.name;
+    fields.language = env_.language ? *env_.language : zplatform::preferredLanguages().front();
+    fields.version = env_.bundleVersion ? *env_.bundleVersion : zplatform::bundleVersion();
+    fields.lastConfig = stringDefault("_DateConfig");
+    fields.lastNotification = stringDefault("_DateNotif");
+    fields.token = token;
+    fields.networkType = stringDefault("_NetworkType").value_or("");
+    fields.networkDebit = stringDefault("_NetworkDebit").value_or("");
+
+    KT_addAction("OPEN");
+    KT_addVariable("data", envelope(openIdentity(fields), openElements(fields), actionToSend_),
+                   "POST", "CRYPT");
+    KT_setTimeout(15);
+    KT_sendWithResponseNow();
+
+    std::optional<std::string> reply = KT_getResponseDecrypted();
+    if (!reply) return false;
+    if (!KT_ParseResult(*reply).ok()) return false;
+
+    NotificationHandlers handlers;
+    if (appDelegate_) {
+        handlers.showAlert = [this](const std::string& title, const std::string& message,
+                                    const std::string& button) {
+            appDelegate_->showNotification(title, message, button);
+        };
+    }
+    handlers.storeNotificationDate = [this](const std::string& date) {
+        setDefault("_DateNotif", date);
+    };
+    KT_ParseNotification(*reply).showNotification(handlers);
+    sessionID_ = KT_ParseSessionID(*reply).getSessionID();
+    if (appDelegate_)
+        KT_ParseConfig(*reply).updateConfig(
+            [this](std::string_view xml) { appDelegate_->updateConfig(xml); });
+    return true;
+}
+
+bool KT_webtools::KT_closeApplication() {
+    // Prepared like an event (without the session check) so that a download's URL or stale
+    // actions and variables left by an earlier exchange never travel with the close.
+    KT_clearAllAction();
+    prepareRequestURL();
+    KT_clear();
+    KT_addAction("CLOSE");
+    KT_addVariable("data", envelope(sessionElement(sessionID_), "", actionToSend_), "POST",
+                   "CRYPT");
+    KT_setTimeout(1);
+    KT_webtoolsDelegate* d = appDelegate_;
+    KT_sendWithNotif(
+        [d] {
+            if (d) d->returnToClose();
+        },
+        "CloseApplication");
+    return true;
+}
+
+bool KT_webtools::sendEvent(const std::string& eventElement) {
+    KT_checkSessionID();
+    KT_clearAllAction();
+    prepareRequestURL();
+    KT_clear();
+    KT_addVariable("data", envelope(sessionElement(sessionID_), eventElement, actionToSend_),
+                   "POST", "CRYPT");
+    KT_setTimeout(3);
+    KT_webtoolsDelegate* d = appDelegate_;
+    KT_sendWithNotif(
+        [d] {
+            if (d) d->returnToSendEvent();
+        },
+        "returnToSendEvent");
+    return true;
+}
+
+bool KT_webtools::KT_sendEventNumberHit(int hits, int identifiant, const std::string& cle) {
+    return sendEvent(hitEventElement(identifiant, getCurrentDate(), hits, cle));
+}
+
+bool KT_webtools::KT_sendEventNumberHit(int hits, int identifiant) {
+    return sendEvent(hitEventElement(identifiant, getCurrentDate(), hits, std::nullopt));
+}
+
+bool KT_webtools::KT_sendEventTo(const std::string& start, int identifiant,
+                                 const std::string& cle) {
+    return sendEvent(durationEventElement(identifiant, start, getCurrentDate(), cle));
+}
+
+bool KT_webtools::KT_sendEventTo(const std::string& start, int identifiant) {
+    return sendEvent(durationEventElement(identifiant, start, getCurrentDate(), std::nullopt));
+}
+
+// --- Variables ---
+
+void KT_webtools::KT_clear() {
+    withNotif_ = false;
+    // The observation of a notice still owed by a running transfer stays until that transfer
+    // posts it; a finished one has already been withdrawn.
+    supersedeCurrent();
+    current_ = freshTransfer();
+    variableName_.clear();
+    variableValue_.clear();
+    variableType_.clear();
+    variableEncode_.clear();
+}
+
+void KT_webtools::KT_addVariable(const std::string& name, const std::string& value,
+                                 const std::string& typeSend, const std::string& typeEncode) {
+    auto it = std::find(variableName_.begin(), variableName_.end(), name);
+    if (it != variableName_.end()) {
+        auto i = static_cast<std::size_t>(it - variableName_.begin());
+        variableValue_[i] = value;
+        variableType_[i] = typeSend;
+        variableEncode_[i] = typeEncode;
+        return;
+    }
+    variableName_.push_back(name);
+    variableValue_.push_back(value);
+    variableType_.push_back(typeSend);
+    variableEncode_.push_back(typeEncode);
+}
+
+void KT_webtools::KT_addVariable(const std::string& name, const std::string& value) {
+    KT_addVariable(name, value, "POST", "NONE");
+}
+
+void KT_webtools::KT_addVariable(const std::string& name, std::string_view value,
+                                 TextEncoding encodeData, const std::string& typeSend,
+                                 const std::string& typeEncode) {
+    // Bytes that are not text in the named encoding become "" rather than a missing value,
+    // which would break the parallel lists.
+    KT_addVariable(name, toUTF8(value, encodeData).value_or(""), typeSend, typeEncode);
+}
+
+void KT_webtools::KT_addVariable(const std::string& name, std::string_view value,
+                                 TextEncoding encodeData) {
+    KT_addVariable(name, value, encodeData, "POST", "NONE");
+}
+
+void KT_webtools::KT_removeVariable(const std::string& name) {
+    auto it = std::find(variableName_.begin(), variableName_.end(), name);
+    if (it == variableName_.end()) return;
+    auto i = it - variableName_.begin();
+    variableName_.erase(it);
+    variableValue_.erase(variableValue_.begin() + i);
+    variableType_.erase(variableType_.begin() + i);
+    variableEncode_.erase(variableEncode_.begin() + i);
+}
+
+std::optional<std::string> KT_webtools::KT_getValueOf(const std::string& name) const {
+    auto it = std::find(variableName_.begin(), variableName_.end(), name);
+    if (it == variableName_.end()) return std::nullopt;
+    return variableValue_[static_cast<std::size_t>(it - variableName_.begin())];
+}
+
+bool KT_webtools::KT_isVariable(const std::string& name) const {
+    return std::find(variableName_.begin(), variableName_.end(), name) != variableName_.end();
+}
+
+zplatform::HttpRequest KT_webtools::KT_buildRequest() const {
+    std::vector<RequestVariable> variables;
+    for (std::size_t i = 0; i < variableName_.size(); ++i)
+        variables.push_back(
+            {variableName_[i], variableValue_[i], variableType_[i], variableEncode_[i]});
+    return buildHttpRequest(url_, variables);
+}
+
+// --- Transfers ---
+
+double KT_webtools::waitBudget() const {
+    return timeoutOverride_ > 0 ? timeoutOverride_ : static_cast<double>(timeout_);
+}
+
+std::shared_ptr<KT_webtools::Transfer> KT_webtools::freshTransfer() {
+    auto transfer = std::make_shared<Transfer>();
+    transfer->client = this;
+    std::lock_guard lock(current_->mutex);
+    transfer->error = current_->error; // Verror lasts until the next error
+    return transfer;
+}
+
+void KT_webtools::supersedeCurrent() {
+    reapTransfers(false);
+    std::shared_ptr<Transfer> old = current_;
+    bool owesNotice;
+    {
+        std::lock_guard lock(old->mutex);
+        owesNotice = old->noticePending && !old->isFinish;
+        if (!owesNotice && old->connection) {
+            // A transfer nobody waits for any more: stop it, its reply is dropped anyway.
+            old->connection->cancel();
+            old->isFinish = true;
+        }
+    }
+    // A notice transfer keeps going (an event still reaches the server) and posts its notice.
+    if (owesNotice)
+        detached_.push_back(old);
+    else if (old->watchdogThread.joinable())
+        detached_.push_back(old);
+}
+
+void KT_webtools::startTransfer(bool cleanCookie, bool withNotif) {
+    zplatform::HttpRequest request = KT_buildRequest();
+    if (cleanCookie) zplatform::HttpCookieStore::shared().deleteAllCookies();
+    supersedeCurrent();
+    auto transfer = freshTransfer();
+    transfer->noticePending = withNotif;
+    transfer->noticeName = nameNotif_;
+    current_ = transfer;
+    // Callbacks come later, from the run loop, never from inside the constructor.
+    transfer->connection =
+        std::make_unique<zplatform::HttpConnection>(std::move(request), *transfer);
+}
+
+void KT_webtools::KT_sendWithCleanCookie(bool cleanCookie) {
+    startTransfer(cleanCookie, false);
+}
+
+void KT_webtools::KT_sendWithResponseNowWithCleanCookie(bool cleanCookie) {
+    startTransfer(cleanCookie, false);
+    std::shared_ptr<Transfer> transfer = current_;
+    auto finished = [&transfer] {
+        std::lock_guard lock(transfer->mutex);
+        return transfer->isFinish;
+    };
+    int slices = std::max(1, static_cast<int>(std::lround(waitBudget() / kSlice)));
+    zplatform::RunLoop& loop = zplatform::RunLoop::current();
+    // Each slice returns as soon as the transfer ends; the end is checked after the last slice
+    // too, so a reply completed during it is a reply.
+    for (int n = slices; n > 0 && !finished(); --n) loop.runUntil(finished, kSlice);
+    {
+        std::lock_guard lock(transfer->mutex);
+        if (!transfer->isFinish) {
+            // Time-out: no reply and no error.
+            transfer->connection->cancel();
+            transfer->receivedData.reset();
+            transfer->isFinish = true;
+        }
+    }
+    transfer->connection.reset();
+}
+
+void KT_webtools::KT_sendWithNotif(std::function<void()> operation, const std::string& name) {
+    withNotif_ = true;
+    nameNotif_ = name;
+    observe(name, std::move(operation));
+    startTransfer(false, true);
+    Transfer* transfer = current_.get();
+    int slices = std::max(1, static_cast<int>(std::lround(waitBudget() / kSlice)));
+    transfer->watchdogDone = false;
+    transfer->watchdogThread =
+        std::thread([this, transfer, slices] { watchdog(transfer, slices); });
+}
+
+void KT_webtools::watchdog(Transfer* transfer, int slices) {
+    std::unique_lock lock(transfer->mutex);
+    auto deadline = std::chrono::steady_clock::now();
+    for (int n = slices; n > 0; --n) {
+        deadline += std::chrono::milliseconds(200);
+        transfer->changed.wait_until(
+            lock, deadline, [transfer] { return transfer->isFinish || transfer->stopWatchdog; });
+        if (transfer->isFinish || transfer->stopWatchdog) break;
+    }
+    bool post = false;
+    if (!transfer->isFinish && !transfer->stopWatchdog) {
+        // cancel() is safe from this thread: the connection is torn down on its own.
+        if (transfer->connection) transfer->connection->cancel();
+        transfer->receivedData.reset();
+        transfer->isFinish = true;
+        post = std::exchange(transfer->noticePending, false);
+    }
+    lock.unlock();
+    if (post) postNotice(*transfer);
+    lock.lock();
+    transfer->watchdogDone = true;
+}
+
+void KT_webtools::postNotice(Transfer& transfer) {
+    const std::string name = transfer.noticeName;
+    center_->postNotification(name, observerTarget());
+    releaseObservation(name);
+}
+
+const void* KT_webtools::observerTarget() const {
+    return appDelegate_ ? static_cast<const void*>(appDelegate_) : static_cast<const void*>(this);
+}
+
+void KT_webtools::observe(const std::string& name, std::function<void()> operation) {
+    std::lock_guard lock(observationMutex_);
+    Observation& observation = observations_[name];
+    if (observation.pending == 0)
+        observation.id = center_->addObserver(
+            observerTarget(), name,
+            [op = std::move(operation)](const zplatform::Notification&) { op(); });
+    ++observation.pending;
+}
+
+void KT_webtools::releaseObservation(const std::string& name) {
+    std::lock_guard lock(observationMutex_);
+    auto it = observations_.find(name);
+    if (it == observations_.end()) return;
+    if (--it->second.pending > 0) return;
+    center_->removeObserver(it->second.id);
+    observations_.erase(it);
+}
+
+void KT_webtools::reapTransfers(bool all) {
+    auto done = [all](const std::shared_ptr<Transfer>& t) {
+        std::lock_guard lock(t->mutex);
+        return all || (t->isFinish && t->watchdogDone);
+    };
+    std::vector<std::shared_ptr<Transfer>> keep;
+    for (auto& transfer : detached_) {
+        if (!done(transfer)) {
+            keep.push_back(transfer);
+            continue;
+        }
+        if (transfer->watchdogThread.joinable()) transfer->watchdogThread.join();
+        // Owner thread: the connection is destroyed where it was made.
+        transfer->connection.reset();
+    }
+    detached_ = std::move(keep);
+}
+
+// --- Reply ---
+
+bool KT_webtools::KT_responseIsPresent() const {
+    std::lock_guard lock(current_->mutex);
+    return current_->isFinish;
+}
+
+std::optional<std::string> KT_webtools::KT_getResponse() const {
+    std::lock_guard lock(current_->mutex);
+    return current_->receivedData;
+}
+
+std::optional<std::string>
+KT_webtools::KT_getStringResponseWithEncode(TextEncoding encoding) const {
+    std::optional<std::string> reply = KT_getResponse();
+    if (!reply) return std::nullopt;
+    return toUTF8(*reply, encoding);
+}
+
+std::optional<std::string> KT_webtools::KT_getResponseDecodeBase64() const {
+    std::optional<std::string> text = KT_getStringResponseWithEncode(TextEncoding::ASCII);
+    if (!text) return std::nullopt;
+    return KT_DecodeBase64(*text);
+}
+
+std::optional<std::string>
+KT_webtools::KT_getStringResponseDecodedBase64WithEncode(TextEncoding encoding) const {
+    std::optional<std::string> bytes = KT_getResponseDecodeBase64();
+    if (!bytes) return std::nullopt;
+    return toUTF8(*bytes, encoding);
+}
+
+std::optional<std::string> KT_webtools::KT_getResponseDecrypted() const {
+    std::optional<std::string> text = KT_getStringResponseWithEncode(TextEncoding::UTF8);
+    if (!text) return std::nullopt;
+    CipherStatus status = CipherStatus::Success;
+    return KT_DecryptWithBase64(*text, kCipherKey, &status);
+}
+
+std::optional<zplatform::HttpError> KT_webtools::KT_getError() const {
+    std::lock_guard lock(current_->mutex);
+    return current_->error;
+}
+
+std::optional<KT_Image> KT_webtools::KT_loadImageFromURL(const std::string& url) {
+    // A plain GET: variables left by an earlier message must not travel to an image address.
+    KT_clear();
+    KT_setURL(url);
+    KT_setTimeout(7);
+    KT_sendWithResponseNow();
+    std::optional<std::string> reply = KT_getResponse();
+    if (!reply) return std::nullopt;
+    return imageFromData(*reply);
+}
+
+// --- Helpers ---
+
+std::string KT_webtools::getCurrentDate() {
+    return zplatform::protocolDate();
+}
+
+std::string KT_webtools::KT_urlencode(std::string_view text) {
+    return kt::KT_urlencode(text);
+}
+
+std::string KT_webtools::KT_testNetwork(bool probe) {
+    zplatform::Reachability reachability =
+        env_.interfaces ? zplatform::Reachability(env_.interfaces) : zplatform::Reachability();
+    zplatform::ReachabilityFlags flags = reachability.flags();
+    std::string type, debit;
+    if (!flags.readable || !flags.reachable) {
+        logLine("pas de connexion");
+    } else if (flags.isLocalAddress && !flags.isWWAN) {
+        type = "wifi";
+        logLine("Wifi");
+    } else {
+        type = "cellular";
+        logLine("Cellular");
+        if (probe) {
+            KT_clear();
+            std::optional<std::string> base = appDelegate_ ? appDelegate_->url_omv() : std::nullopt;
+            KT_setURL(base.value_or("") + "test.jpg");
+            KT_setTimeout(5);
+            KT_sendWithResponseNow();
+            bool failed, replied;
+            {
+                std::lock_guard lock(current_->mutex);
+                // This probe's own failure, not an error kept from an earlier transfer.
+                failed = current_->failedHere;
+                replied = current_->receivedData.has_value();
+            }
+            if (failed) {
+                type.clear();
+                logLine("Simu pas de connexion");
+            }
+            debit = replied ? "3g" : "edge";
+            logLine(replied ? "3G" : "Edge");
+        }
+    }
+    setDefault("_NetworkType", type);
+    setDefault("_NetworkDebit", debit);
+    return type;
+}
+
+} // namespace kt

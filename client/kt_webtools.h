@@ -1,0 +1,222 @@
+// KT_webtools: the application's HTTP client. It builds the enciphered "Omnivale" messages of the
+// server protocol (OPEN, CLOSE, events, WEBREQUEST actions), posts them to "request.aspx", and
+// downloads plain resources by URL, synchronously or with a completion notice.
+//
+// Ownership: the client keeps a non-owning reference to its delegate (the application delegate),
+// which must outlive it. The client owns its transfers; destroying it cancels them and joins
+// their watchdogs, so no notice is posted after the destructor returns.
+//
+// Threads: use one client from one thread that turns its run loop (the connection callbacks and
+// the synchronous wait run there). The completion notice of KT_sendWithNotif may be posted on a
+// watchdog thread; it is posted exactly once per send whichever of completion, failure and
+// time-out comes first. Every field shared with a watchdog sits behind the transfer's lock.
+//
+// Failures are reported by results and flags, never by text: a missing reply (none), a false
+// result, KT_getError.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/image_header.h"
+#include "platform/device_info.h"
+#include "platform/http/http_connection.h"
+
+namespace zplatform {
+class UserDefaults;
+class NotificationCenter;
+class InterfaceSource;
+} // namespace zplatform
+
+namespace kt {
+
+// What the client reaches through its `appDelegate`. Every call runs on the client's thread,
+// except the notice operations given to KT_sendWithNotif, which may run on a watchdog thread.
+class KT_webtoolsDelegate {
+  public:
+    virtual ~KT_webtoolsDelegate() = default;
+    // `myConfig.url_omv`: the server base address, ending in "/"; none when not configured.
+    virtual std::optional<std::string> url_omv() const = 0;
+    // `myToken`: the push token, or none.
+    virtual std::optional<std::string> myToken() const = 0;
+    // Shows the notification carried by an OPEN reply: title, message, one closing button.
+    virtual void showNotification(const std::string& title, const std::string& message,
+                                  const std::string& button) = 0;
+    // Applies the configuration block cut out of an OPEN reply ("<config date"…"</config>").
+    virtual void updateConfig(std::string_view configXML) = 0;
+    // Completion of an event and of the session close; they do nothing by default.
+    virtual void returnToSendEvent() {}
+    virtual void returnToClose() {}
+};
+
+// Text encodings the byte-valued variables and string replies are read with.
+enum class TextEncoding { UTF8, ASCII, ISOLatin1 };
+
+// The platform services the client reads; each unset member falls back to the real service.
+struct KT_webtoolsEnvironment {
+    zplatform::UserDefaults* defaults = nullptr;     // null: UserDefaults::standard()
+    std::string displayName;                         // empty: bundleDisplayName()
+    zplatform::NotificationCenter* center = nullptr; // null: NotificationCenter::defaultCenter()
+    std::optional<zplatform::DeviceInfo> device;     // none: currentDevice()
+    std::optional<std::string> language;             // none: first of preferredLanguages()
+    std::optional<std::string> bundleVersion;        // none: bundleVersion()
+    std::shared_ptr<const zplatform::InterfaceSource> interfaces; // null: the machine's
+};
+
+class KT_webtools {
+  public:
+    static constexpr int kDefaultTimeout = 10;
+    static constexpr std::string_view kDefaultNotif = "defaultNotif";
+
+    // `init` / `initWithDelegate:`: writes "7" under "_ApplicationID", every time.
+    KT_webtools();
+    explicit KT_webtools(KT_webtoolsDelegate* appDelegate, KT_webtoolsEnvironment env = {});
+    ~KT_webtools();
+    KT_webtools(const KT_webtools&) = delete;
+    KT_webtools& operator=(const KT_webtools&) = delete;
+
+    // --- Message building (each returns true) ---
+    // KT_checkSessionID, KT_clearAllAction, url := url_omv + "request.aspx", KT_clear.
+    bool KT_prepareWebRequest();
+    // Appends `<action name="…"[ id="…"]><param …/>…</action>`; the id attribute only when `id`
+    // is given and not empty. A missing value (shorter value list) is sent as "".
+    bool KT_addAction(const std::string& name, const std::optional<std::string>& id = std::nullopt,
+                      const std::vector<std::string>& listParamName = {},
+                      const std::vector<std::string>& listParamData = {});
+    // Envelope with the session and the pending actions, stored as "data", "POST", "CRYPT".
+    bool KT_finishWebRequest();
+    // Builds, sends (15 s, synchronous) and evaluates OPEN; true when the reply passes the
+    // result check. Shows the notification, takes the session id, updates the configuration.
+    bool KT_startApplicationWithToken(const std::optional<std::string>& token);
+    // Sends CLOSE under the session (1 s); completion: delegate's returnToClose, notice
+    // "CloseApplication".
+    bool KT_closeApplication();
+    // Events (3 s); completion: delegate's returnToSendEvent, notice "returnToSendEvent".
+    bool KT_sendEventNumberHit(int hits, int identifiant, const std::string& cle);
+    bool KT_sendEventNumberHit(int hits, int identifiant);
+    bool KT_sendEventTo(const std::string& start, int identifiant, const std::string& cle);
+    bool KT_sendEventTo(const std::string& start, int identifiant);
+    // OPEN with the delegate's token when there is no session; once more when it is "".
+    void KT_checkSessionID();
+
+    const std::optional<std::string>& sessionID() const { return sessionID_; }
+    void setSessionID(std::optional<std::string> sessionID) { sessionID_ = std::move(sessionID); }
+
+    // --- Variables and transfers ---
+    void KT_setURL(std::string url) { url_ = std::move(url); }
+    const std::string& KT_getURL() const { return url_; }
+    void KT_setTimeout(int seconds) { timeout_ = seconds; }
+    int timeout() const { return timeout_; }
+    // Tests only: the synchronous wait's and the watchdog's budget in seconds, overriding
+    // `timeout` for every later transfer (0 restores the normal behaviour). Fractions allowed.
+    void setTimeoutOverrideForTesting(double seconds) { timeoutOverride_ = seconds; }
+
+    // withNotif := false, isFinish := false, reply dropped, variables emptied, the delegate's
+    // observation of `nameNotif` withdrawn.
+    void KT_clear();
+    void KT_clearAllAction() { actionToSend_.clear(); }
+    const std::vector<std::string>& actionToSend() const { return actionToSend_; }
+
+    // Adds or replaces (in place) a variable. typeSend: "POST" or "GET"; typeEncode: "CRYPT",
+    // "BASE64" or "NONE".
+    void KT_addVariable(const std::string& name, const std::string& value,
+                        const std::string& typeSend, const std::string& typeEncode);
+    void KT_addVariable(const std::string& name, const std::string& value);
+    // Value given as bytes in `encodeData`, converted to UTF-8 text first.
+    void KT_addVariable(const std::string& name, std::string_view value, TextEncoding encodeData,
+                        const std::string& typeSend, const std::string& typeEncode);
+    void KT_addVariable(const std::string& name, std::string_view value, TextEncoding encodeData);
+    void KT_removeVariable(const std::string& name);
+    std::optional<std::string> KT_getValueOf(const std::string& name) const;
+    bool KT_isVariable(const std::string& name) const;
+    const std::vector<std::string>& KT_listOfVariables() const { return variableName_; }
+
+    // The HTTP request the variables make now (URL with query, method, headers, body).
+    zplatform::HttpRequest KT_buildRequest() const;
+
+    // Starts the transfer and returns at once.
+    void KT_send() { KT_sendWithCleanCookie(false); }
+    void KT_sendWithCleanCookie(bool cleanCookie);
+    // Starts the transfer and turns this thread's run loop in 0.2-second slices until it ends
+    // or `timeout` runs out (then: cancelled, no reply, no error).
+    void KT_sendWithResponseNow() { KT_sendWithResponseNowWithCleanCookie(false); }
+    void KT_sendWithResponseNowWithCleanCookie(bool cleanCookie);
+    // Registers the delegate (or this client when it has none) to run `operation` on notices
+    // named `name`, starts the transfer and a watchdog; the notice is posted once at the end.
+    void KT_sendWithNotif(std::function<void()> operation, const std::string& name);
+
+    // `isFinish`: true when no transfer is running.
+    bool KT_responseIsPresent() const;
+    std::optional<std::string> KT_getResponse() const;
+    std::optional<std::string> KT_getStringResponseWithEncode(TextEncoding encoding) const;
+    std::optional<std::string> KT_getResponseDecodeBase64() const;
+    std::optional<std::string>
+    KT_getStringResponseDecodedBase64WithEncode(TextEncoding encoding) const;
+    // The reply deciphered; none when there is no reply or it does not decipher.
+    std::optional<std::string> KT_getResponseDecrypted() const;
+    std::optional<zplatform::HttpError> KT_getError() const;
+
+    // url := `url`, time-out 7 s, synchronous send; the picture the reply holds, or none.
+    std::optional<KT_Image> KT_loadImageFromURL(const std::string& url);
+
+    static std::string getCurrentDate();
+    // Stores "_NetworkType" and "_NetworkDebit" (see the network test); returns the type.
+    std::string KT_testNetwork(bool probe);
+    static std::string KT_urlencode(std::string_view text);
+
+  private:
+    struct Transfer;
+    struct Observation {
+        std::uint64_t id = 0;
+        int pending = 0; // notice transfers still owing this notice
+    };
+    std::string key(std::string_view suffix) const;
+    std::optional<std::string> stringDefault(std::string_view suffix) const;
+    void setDefault(std::string_view suffix, const std::string& value);
+    void prepareRequestURL();
+    std::shared_ptr<Transfer> freshTransfer();
+    void supersedeCurrent();
+    void startTransfer(bool cleanCookie, bool withNotif);
+    void postNotice(Transfer& transfer);
+    void observe(const std::string& name, std::function<void()> operation);
+    void releaseObservation(const std::string& name);
+    void watchdog(Transfer* transfer, int slices);
+    void reapTransfers(bool all);
+    double waitBudget() const;
+    bool sendEvent(const std::string& eventElement);
+    const void* observerTarget() const;
+
+    KT_webtoolsDelegate* appDelegate_;
+    KT_webtoolsEnvironment env_;
+    zplatform::UserDefaults* defaults_;
+    zplatform::NotificationCenter* center_;
+    std::string displayName_;
+    std::string url_;
+    std::vector<std::string> variableName_;
+    std::vector<std::string> variableValue_;
+    std::vector<std::string> variableType_;
+    std::vector<std::string> variableEncode_;
+    bool withNotif_ = false;
+    std::string nameNotif_{kDefaultNotif};
+    int timeout_ = kDefaultTimeout;
+    double timeoutOverride_ = 0;
+    std::optional<std::string> sessionID_;
+    std::vector<std::string> actionToSend_;
+    // The current transfer (reply, error and isFinish live there, under its lock) and earlier
+    // notice transfers still finishing on their own. current_ is never null.
+    std::shared_ptr<Transfer> current_;
+    std::vector<std::shared_ptr<Transfer>> detached_;
+    // The delegate's notice observations, shared by the transfers that owe the same notice so
+    // that each completion runs the operation once. Touched by watchdogs: under the lock.
+    std::mutex observationMutex_;
+    std::map<std::string, Observation> observations_;
+};
+
+} // namespace kt
