@@ -8,6 +8,36 @@
 #include "platform/user_defaults.h"
 
 namespace zephrun {
+namespace {
+
+// The client writes attribute values as they are; a key such as a stream address with a query
+// ("…?a=1&b=2") would make the whole event document malformed and the server drop it. Escaped
+// here, the server's XML reader gives back the caller's text; plain keys are unchanged.
+std::string attributeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
 
 ServerSession::ServerSession(zplatform::UserDefaults& defaults, std::string displayName,
                              ZephrunConfiguration& config, SessionAlert showAlert,
@@ -52,16 +82,17 @@ void ServerSession::sendEventWithID(int eventId, const std::string& key) {
     if (key.empty())
         myWTEvent_->KT_sendEventNumberHit(1, eventId);
     else
-        myWTEvent_->KT_sendEventNumberHit(1, eventId, key);
+        myWTEvent_->KT_sendEventNumberHit(1, eventId, attributeText(key));
 }
 
 void ServerSession::sendEventWithID(int eventId, const std::string& key,
                                     const std::string& dateStart) {
     if (closed_) return;
+    const std::string start = attributeText(dateStart);
     if (key.empty())
-        myWTEvent_->KT_sendEventTo(dateStart, eventId);
+        myWTEvent_->KT_sendEventTo(start, eventId);
     else
-        myWTEvent_->KT_sendEventTo(dateStart, eventId, key);
+        myWTEvent_->KT_sendEventTo(start, eventId, attributeText(key));
 }
 
 std::string ServerSession::eventDateNow() {

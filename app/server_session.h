@@ -64,7 +64,8 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     // Session id of `myWT` (none before a successful OPEN).
     std::optional<std::string> sessionID() const;
 
-    // `sendEventWithID:andKey:` — a counting event with hit count 1; key "" sends none.
+    // `sendEventWithID:andKey:` — a counting event with hit count 1; key "" sends none. Keys
+    // and dates are XML-escaped, so the server reads back exactly the caller's text.
     void sendEventWithID(int eventId, const std::string& key);
     // `sendEventWithID:andKey:andDateStart:` — a timed event from `dateStart` (protocol date) to
     // now; key "" sends none.

@@ -141,6 +141,29 @@ TEST_F(SessionTest, OpenSharesTheSessionThenEventsAndCloseReachTheServer) {
     EXPECT_EQ(server_->store().events(*id).size(), 4u);
 }
 
+TEST_F(SessionTest, EventKeysWithMarkupCharactersArriveUnchanged) {
+    startServer();
+    auto session = launch(server_->baseURL());
+    ASSERT_TRUE(session->open(std::nullopt, "wifi"));
+    const std::string key = "http://127.0.0.1/play?track=3&format=\"mp3\"<1>";
+    session->sendEventWithID(51, key);
+    session->sendEventWithID(52, key, "2026-12-08 10:00:00");
+    EXPECT_TRUE(session->finishPendingExchanges(10));
+    auto events = server_->store().events(*session->sessionID());
+    ASSERT_EQ(events.size(), 2u);
+    for (const auto& e : events) EXPECT_EQ(e.event.cle, key) << e.event.id;
+}
+
+TEST_F(SessionTest, DestroyedWithExchangesInFlight) {
+    startServer();
+    auto session = launch(server_->baseURL());
+    ASSERT_TRUE(session->open(std::nullopt, "wifi"));
+    for (int i = 0; i < 5; ++i) session->sendEventWithID(60 + i, "k");
+    session->close();
+    session.reset(); // cancels what has not finished; nothing may call back afterwards
+    EXPECT_EQ(center_.observerCount(), 0u);
+}
+
 TEST_F(SessionTest, NotificationShownOnceAndConfigurationCached) {
     startServer();
     {
