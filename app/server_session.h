@@ -52,7 +52,8 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     // "_NetworkType" ("wifi", "cellular" or "").
     std::string testNetwork();
 
-    // Launch steps 6 and 7. With a network type of "" nothing is sent (no network: no session).
+    // Launch steps 6 and 7. `networkType` is the network test's result; with "" nothing is sent
+    // (no network: no session). The OPEN itself carries "_NetworkType" as the test stored it.
     // Otherwise OPEN on `myWT` with `token` (none or "": no token element), waiting at most
     // 15 s; on an accepted reply the notification is shown and "_DateNotif" stored, the
     // configuration update applied and cached, and the session id copied into `myWTEvent`.
@@ -86,6 +87,8 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     // `waitWT` / `stopUseWT`: bracket every use of `myWT` outside the launch sequence.
     void waitWT() { mutexWT_.lock(); }
     void stopUseWT() { mutexWT_.unlock(); }
+    // The same bracket as a scope: `auto hold = session.holdWT();`.
+    std::unique_lock<std::mutex> holdWT() { return std::unique_lock<std::mutex>(mutexWT_); }
 
     kt::KT_webtools& myWT() { return *myWT_; }
     kt::KT_webtools& myWTEvent() { return *myWTEvent_; }
