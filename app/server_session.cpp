@@ -3,6 +3,7 @@
 
 #include "app/persisted_keys.h"
 #include "app/zephrun_configuration.h"
+#include "platform/notification_center.h"
 #include "platform/run_loop.h"
 #include "platform/text_date.h"
 #include "platform/user_defaults.h"
@@ -46,7 +47,14 @@ ServerSession::ServerSession(zplatform::UserDefaults& defaults, std::string disp
       showAlert_(std::move(showAlert)) {
     environment.defaults = &defaults_;
     environment.displayName = displayName_;
+    center_ =
+        environment.center ? environment.center : &zplatform::NotificationCenter::defaultCenter();
     kt::KT_webtoolsDelegate* delegate = this;
+    // Each event and CLOSE posts its notice exactly once, with the delegate as its object.
+    for (const char* name : {"returnToSendEvent", "CloseApplication"})
+        center_->addObserver(
+            &pendingNotices_, name, [this](const zplatform::Notification&) { --pendingNotices_; },
+            delegate);
     myWT_ = std::make_unique<kt::KT_webtools>(delegate, environment);
     myWTEvent_ = std::make_unique<kt::KT_webtools>(delegate, environment);
 }
@@ -56,6 +64,7 @@ ServerSession::ServerSession(zplatform::UserDefaults& defaults, std::string disp
 ServerSession::~ServerSession() {
     myWTEvent_.reset();
     myWT_.reset();
+    center_->removeObserver(&pendingNotices_);
 }
 
 std::string ServerSession::testNetwork() {
@@ -79,6 +88,7 @@ std::optional<std::string> ServerSession::sessionID() const {
 
 void ServerSession::sendEventWithID(int eventId, const std::string& key) {
     if (closed_) return;
+    ++pendingNotices_;
     if (key.empty())
         myWTEvent_->KT_sendEventNumberHit(1, eventId);
     else
@@ -89,6 +99,7 @@ void ServerSession::sendEventWithID(int eventId, const std::string& key,
                                     const std::string& dateStart) {
     if (closed_) return;
     const std::string start = attributeText(dateStart);
+    ++pendingNotices_;
     if (key.empty())
         myWTEvent_->KT_sendEventTo(start, eventId);
     else
@@ -109,7 +120,8 @@ void ServerSession::close() {
 
 bool ServerSession::finishPendingExchanges(double maxSeconds) {
     auto idle = [this] {
-        return myWT_->KT_responseIsPresent() && myWTEvent_->KT_responseIsPresent();
+        return pendingNotices_ <= 0 && myWT_->KT_responseIsPresent() &&
+               myWTEvent_->KT_responseIsPresent();
     };
     return zplatform::RunLoop::current().runUntil(idle, maxSeconds);
 }

@@ -14,6 +14,7 @@
 // Failures are silent as the shell expects: open() reports NO, events and CLOSE are lost.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,7 +26,8 @@
 
 namespace zplatform {
 class UserDefaults;
-}
+class NotificationCenter;
+} // namespace zplatform
 
 namespace zephrun {
 
@@ -80,8 +82,9 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     void close();
     bool isClosed() const { return closed_; }
 
-    // Turns the interface run loop until both clients are idle or `maxSeconds` have passed, so
-    // that a process about to exit lets its CLOSE and events leave. Returns whether both are idle.
+    // Turns the interface run loop until every event and CLOSE sent has posted its completion
+    // notice and both clients are idle, or `maxSeconds` have passed, so that a process about to
+    // exit lets them leave. Returns whether all have completed.
     bool finishPendingExchanges(double maxSeconds);
 
     // `waitWT` / `stopUseWT`: bracket every use of `myWT` outside the launch sequence.
@@ -111,6 +114,10 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     std::unique_ptr<kt::KT_webtools> myWTEvent_;
     bool open_ = false;
     bool closed_ = false;
+    // Events and CLOSE whose completion notice has not been posted yet; notices may come from a
+    // watchdog thread.
+    std::atomic<int> pendingNotices_{0};
+    zplatform::NotificationCenter* center_;
 };
 
 } // namespace zephrun
