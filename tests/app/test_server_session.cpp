@@ -1,7 +1,11 @@
 // The shell's server session against the reference content server on loopback: OPEN, shared
 // session id, events, CLOSE, the notification shown once, the configuration update cached, and
 // a server that is down.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -237,6 +241,45 @@ TEST_F(SessionTest, ServerDownGivesNoSessionAndTheLaunchGoesOn) {
     // The end of such a run sends no CLOSE (there is no session to close) and returns at once.
     session->close();
     EXPECT_TRUE(session->finishPendingExchanges(1));
+}
+
+// A loopback port that accepts connections (the kernel's backlog) but never answers.
+class SilentListener {
+  public:
+    SilentListener() {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            listen(fd_, 8) == 0 && getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            port_ = ntohs(a.sin_port);
+    }
+    ~SilentListener() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    int port() const { return port_; }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+TEST_F(SessionTest, StalledServerTimesOutWithoutSession) {
+    SilentListener silent;
+    ASSERT_NE(silent.port(), 0);
+    auto session = launch(silent.baseURL());
+    session->myWT().setTimeoutOverrideForTesting(1); // the 15 s of OPEN, shortened
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(session->open(std::string("a1b2"), "wifi"));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+    EXPECT_FALSE(session->sessionID());
+    EXPECT_FALSE(session->myWTEvent().sessionID());
+    EXPECT_TRUE(alerts_.empty());
 }
 
 TEST_F(SessionTest, NoNetworkSendsNothing) {
