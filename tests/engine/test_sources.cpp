@@ -25,7 +25,7 @@ void put16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(static_cast<uint8_t>(v >> 8));
 }
 void tag(std::vector<uint8_t>& b, const char* t) {
-    b.insert(b.end(), t, t + 4);
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(t[i]));
 }
 
 void fmtChunk(std::vector<uint8_t>& b, int channels) {

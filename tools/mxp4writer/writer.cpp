@@ -140,9 +140,8 @@ int32_t PackageWriter::addMatrix(const std::vector<uint8_t>& cells) {
 }
 
 std::vector<uint8_t> PackageWriter::build() const {
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out{'m', 'x', 'p', '4'};
     Bytes b(out);
-    out.insert(out.end(), {'m', 'x', 'p', '4'});
     b.i32(version);
     b.i32(headerWord2);
 
