@@ -15,27 +15,7 @@ namespace {
 // ("…?a=1&b=2") would make the whole event document malformed and the server drop it. Escaped
 // here, the server's XML reader gives back the caller's text; plain keys are unchanged.
 std::string attributeText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return zplatform::escapingXml(text);
 }
 
 } // namespace

@@ -19,5 +19,7 @@ std::optional<std::chrono::system_clock::time_point> parseProtocolDate(std::stri
 std::string removingCharacters(std::string_view text, std::string_view characters);
 // `text` with every occurrence of `from` (non-empty) replaced by `to`.
 std::string replacingOccurrences(std::string_view text, std::string_view from, std::string_view to);
+// Text with "&", "<", ">" and '"' written as XML references, for element and attribute values.
+std::string escapingXml(std::string_view text);
 
 } // namespace zplatform

@@ -2,31 +2,12 @@
 #include "server/reply_builder.h"
 
 #include "client/cipher.h"
+#include "platform/text_date.h"
 
 namespace zserver {
 
 std::string escapeXml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return zplatform::escapingXml(text);
 }
 
 void ReplyBuilder::sessionID(std::string_view id) {

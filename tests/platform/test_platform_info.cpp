@@ -36,6 +36,7 @@ TEST(TextHelpers, RemovingAndReplacing) {
     EXPECT_EQ(zplatform::replacingOccurrences("a+b+c", "+", "_"), "a_b_c");
     EXPECT_EQ(zplatform::replacingOccurrences("aaa", "aa", "b"), "ba");
     EXPECT_EQ(zplatform::replacingOccurrences("abc", "", "x"), "abc");
+    EXPECT_EQ(zplatform::escapingXml("a&b <c> \"d\" é"), "a&amp;b &lt;c&gt; &quot;d&quot; é");
 }
 
 namespace {
