@@ -2,6 +2,7 @@
 #include "client/reply_parsers.h"
 
 #include "client/xml_reader.h"
+#include "platform/text_date.h"
 
 #include <cstring>
 #include <ctime>
@@ -112,12 +113,7 @@ bool KT_ParseConfig::updateConfig(const ConfigUpdateHandler& handler) const {
 }
 
 std::string protocolDateNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
+    return zplatform::protocolDate();
 }
 
 } // namespace kt
