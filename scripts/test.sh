@@ -22,7 +22,7 @@ if command -v clang++ >/dev/null; then
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DZEPHRUN_FUZZ=ON -DZEPHRUN_BENCH=OFF >/dev/null
-    cmake --build build-fuzz -j "$jobs" --target fuzz_loader
+    cmake --build build-fuzz -j "$jobs" --target fuzz_loader fuzz_reply
     bash tests/fuzz/smoke.sh build-fuzz
 fi
 echo "== all tests passed"
