@@ -1,7 +1,7 @@
 // ZephrunConfiguration: parsing, conversion, reset table, cached file and server update.
 #include "app/zephrun_configuration.h"
 
-#include "app/persisted_keys.h"
+#include "client/persisted_keys.h"
 #include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 
@@ -367,6 +367,15 @@ bool ZephrunConfiguration::applyServerUpdate(std::string_view document) {
 ConfigurationValues ZephrunConfiguration::values() const {
     std::lock_guard lock(mutex_);
     return values_;
+}
+
+std::optional<std::int32_t> ZephrunConfiguration::integerNamed(std::string_view name) const {
+    std::lock_guard lock(mutex_);
+#define ZEPHRUN_X(field)                                                                           \
+    if (name == #field) return values_.field;
+    ZEPHRUN_CONFIG_INTEGER_FIELDS(ZEPHRUN_X)
+#undef ZEPHRUN_X
+    return std::nullopt;
 }
 
 std::string ZephrunConfiguration::cachePath() const {

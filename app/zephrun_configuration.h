@@ -161,6 +161,8 @@ class ZephrunConfiguration {
 
     // Copy of every value, taken under the lock.
     ConfigurationValues values() const;
+    // An integer field by its document name ("id_wr_news_fr"); none for any other name.
+    std::optional<std::int32_t> integerNamed(std::string_view name) const;
 
     // One read and one write accessor per field.
 #define ZEPHRUN_X(name)                                                                            \

@@ -1,5 +1,5 @@
 // Persisted keys, cache paths and package copies.
-#include "app/persisted_keys.h"
+#include "client/persisted_keys.h"
 
 #include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
