@@ -19,7 +19,7 @@ test: deps
 	@bash scripts/test.sh
 
 bench: build
-	@./build/bench/engine_bench
+	@for b in build/bench/*_bench; do echo "== $$b"; $$b; done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
