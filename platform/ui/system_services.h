@@ -1,0 +1,36 @@
+// System services reached from the interface: opening an address with the system (xdg-open on
+// a desktop, recorded in tests), the system volume and the application music volume.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class SystemServices {
+  public:
+    SystemServices();
+
+    // `openURL:`: hands the address to the opener. The default opener runs xdg-open detached
+    // when a desktop session exists (DISPLAY or WAYLAND_DISPLAY) and only records otherwise.
+    // Returns false for an empty or non-http(s)/mailto/tel address.
+    bool openURL(const std::string& url);
+    // Every address opened, in order.
+    const std::vector<std::string>& openedURLs() const { return opened_; }
+    // Replaces the opener (tests: record only).
+    void setOpener(std::function<bool(const std::string&)> opener) { opener_ = std::move(opener); }
+
+    // The application music player's volume, 0..1 (clamped); observers run on every change.
+    float musicVolume() const { return musicVolume_; }
+    void setMusicVolume(float volume);
+    void addVolumeObserver(std::function<void(float)> observer);
+
+  private:
+    std::vector<std::string> opened_;
+    std::function<bool(const std::string&)> opener_;
+    float musicVolume_ = 1.0f;
+    std::vector<std::function<void(float)>> volumeObservers_;
+};
+
+} // namespace ui
