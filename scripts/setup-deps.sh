@@ -10,6 +10,7 @@ packages=(
     libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev
     libavformat-dev libavcodec-dev libswresample-dev
     libcpp-httplib-dev libsqlite3-dev libstb-dev nlohmann-json3-dev
+    libgif-dev fonts-dejavu-core
 )
 
 missing=()
