@@ -30,6 +30,8 @@ class Canvas;
 class Window;
 
 enum class AnimationCurve { EaseInOut, EaseIn, EaseOut, Linear };
+// The properties animate() animates (frame changes animate bounds and center).
+enum class AnimatedProperty { Bounds, Center, Transform, Alpha, BackgroundColor };
 
 class View : public std::enable_shared_from_this<View> {
   public:
@@ -135,6 +137,12 @@ class View : public std::enable_shared_from_this<View> {
     // Stops this view's running animations, leaving the properties at their current values.
     void removeAllAnimations();
     bool hasRunningAnimations() const;
+    // The values as drawn at this moment (equal to the model values when nothing animates).
+    Rect presentationFrame() const;
+    float presentationAlpha() const { return presentation_.alpha; }
+    Point presentationCenter() const { return presentation_.center; }
+    const Transform& presentationTransform() const { return presentation_.transform; }
+    const Color& presentationBackgroundColor() const { return presentation_.backgroundColor; }
 
     // --- For tests and the driver ---
     // The text the view shows (labels, buttons, text fields); "" for others.
@@ -160,9 +168,21 @@ class View : public std::enable_shared_from_this<View> {
 
   private:
     friend class Window;
-    void setSuperview(View* superview);
     void notifyWindowChanged();
     size_t indexOf(const View* view) const;
+    // Adds `view` (moving it here if needed) at the index `position` gives once it is detached.
+    void placeSubview(std::shared_ptr<View> view, const std::function<size_t()>& position);
+    // Takes this view out of its superview's subviews or the window's modal layer.
+    void detachFromSuperview();
+    // The mapping from this view's bounds coordinates to its superview's.
+    Transform toSuperview() const;
+    Transform presentationToSuperview() const;
+    Point pointToRoot(Point point) const;
+    Point pointFromRoot(Point point) const;
+    // Hands a model change to the window's animator (or applies it at once).
+    void propertyDidChange(AnimatedProperty property);
+    void syncPresentation(AnimatedProperty property);
+    void layoutSubtree();
 
     Rect bounds_;
     Point center_;

@@ -1,0 +1,49 @@
+// The interface clock and its timers.
+#include "platform/ui/clock.h"
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+// A repeating timer fires at most this often, so an interval of 0 cannot stall advanceTo().
+constexpr double kMinimumRepeatInterval = 1e-4;
+} // namespace
+
+std::shared_ptr<UiTimer> Clock::scheduledTimer(double interval, bool repeats,
+                                               std::function<void(UiTimer&)> fn) {
+    auto timer = std::make_shared<UiTimer>();
+    timer->interval_ = std::max(interval, repeats ? kMinimumRepeatInterval : 0.0);
+    timer->repeats_ = repeats;
+    timer->fn_ = std::move(fn);
+    queue_.emplace(std::make_pair(now_ + timer->interval_, sequence_++), timer);
+    return timer;
+}
+
+void Clock::advanceTo(double time) {
+    while (!queue_.empty()) {
+        auto first = queue_.begin();
+        double at = first->first.first;
+        if (at > time) break;
+        std::shared_ptr<UiTimer> timer = first->second;
+        queue_.erase(first);
+        if (!timer->valid_) continue;
+        now_ = std::max(now_, at);
+        if (timer->repeats_)
+            queue_.emplace(std::make_pair(at + timer->interval_, sequence_++), timer);
+        else
+            timer->valid_ = false; // a one-shot timer is spent once it fires
+        // The callback may invalidate or schedule timers; keep the function alive meanwhile.
+        auto fn = timer->fn_;
+        if (fn) fn(*timer);
+    }
+    now_ = std::max(now_, time);
+}
+
+double Clock::nextFireTime() const {
+    for (const auto& [key, timer] : queue_)
+        if (timer->valid_) return key.first;
+    return -1;
+}
+
+} // namespace ui
