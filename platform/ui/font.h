@@ -9,6 +9,9 @@
 
 namespace ui {
 
+// Horizontal placement of text in labels, buttons and text fields.
+enum class TextAlignment { Left, Center, Right };
+
 struct Font {
     std::string family = "Trebuchet MS";
     float size = 14;
