@@ -356,6 +356,12 @@ bool View::isFirstResponder() const {
 
 // --- Drawing and layout ---
 
+const FontMetrics& View::fontMetrics() const {
+    static const FixedFontMetrics fallback; // stateless
+    Window* w = window();
+    return w ? w->metrics() : fallback;
+}
+
 void View::setNeedsDisplay() {
     if (Window* w = window()) w->setNeedsDisplayInWindow();
 }

@@ -27,6 +27,7 @@
 namespace ui {
 
 class Canvas;
+class FontMetrics;
 class Window;
 
 enum class AnimationCurve { EaseInOut, EaseIn, EaseOut, Linear };
@@ -117,6 +118,8 @@ class View : public std::enable_shared_from_this<View> {
     virtual void didResignFirstResponder() {}
 
     // --- Drawing and layout ---
+    // Text metrics for layout: the window's, fixed metrics outside a window.
+    const FontMetrics& fontMetrics() const;
     // Marks the window for a redraw.
     void setNeedsDisplay();
     void setNeedsLayout();
