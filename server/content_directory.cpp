@@ -9,6 +9,8 @@
 #include <memory>
 #include <sstream>
 
+#include "server/content_records.h"
+
 namespace zserver {
 namespace fs = std::filesystem;
 namespace {
@@ -157,8 +159,12 @@ std::vector<int> ContentDirectory::feedIds() const {
 
 std::optional<std::string> ContentDirectory::feedPage(int id, int page) const {
     if (page < 1) return std::nullopt;
-    std::string name = std::to_string(id) + (page == 1 ? "" : "-" + std::to_string(page)) + ".xml";
-    auto text = readFile(root_ / "feeds" / name);
+    return document("feeds/" + std::to_string(id) + (page == 1 ? "" : "-" + std::to_string(page)) +
+                    ".xml");
+}
+
+std::optional<std::string> ContentDirectory::document(const std::string& relative) const {
+    auto text = readFile(root_ / relative);
     if (!text) return std::nullopt;
     // The document travels in a CDATA section after a declaration of the reply's own.
     if (text->find("]]>") != std::string::npos) return std::nullopt;
@@ -173,6 +179,23 @@ std::optional<std::string> ContentDirectory::feedPage(int id, int page) const {
     while (pos < end && std::isspace(static_cast<unsigned char>((*text)[pos]))) ++pos;
     while (end > pos && std::isspace(static_cast<unsigned char>((*text)[end - 1]))) --end;
     return text->substr(pos, end - pos);
+}
+
+std::map<std::string, int> ContentDirectory::webRequestIds() const {
+    std::map<std::string, int> ids;
+    auto text = readFile(root_ / "ZephrunConfig.xml");
+    if (!text) return ids;
+    auto vars = readRecords(*text, {"var"});
+    if (!vars) return ids;
+    for (const ContentRecord& v : *vars) {
+        std::string name = v.attribute("name");
+        if (name.rfind("id_wr_", 0) != 0) continue;
+        std::string value;
+        for (char c : v.text)
+            if (!std::isspace(static_cast<unsigned char>(c))) value += c;
+        if (auto id = toInt(value)) ids[name] = *id;
+    }
+    return ids;
 }
 
 } // namespace zserver

@@ -6,10 +6,14 @@
 //                           <button>…</button></notification>
 //   feeds/ID.xml            page 1 of the feed answering WEBREQUEST id ID (an xmlpipe document)
 //   feeds/ID-N.xml          page N of that feed
+//   disques/TITLE.xml       the track list of a release (title with "_" for spaces)
+//   photos.xml              the concert album photos shown before the fans' reports
+//   membres.xml             the members known before any registration
 // Every file is also served as a static file.
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +41,12 @@ class ContentDirectory {
     // file is absent or malformed.
     std::optional<ServedConfig> config() const;
     std::optional<Notification> notification() const;
+
+    // The configuration's web request ids by name ("id_wr_news_fr" -> 105).
+    std::map<std::string, int> webRequestIds() const;
+    // A content document (path relative to the root, from trusted callers only) without its XML
+    // declaration and surrounding blanks; nullopt when absent or when it holds a CDATA end.
+    std::optional<std::string> document(const std::string& relative) const;
 
     // The web request ids that have a page-1 feed file.
     std::vector<int> feedIds() const;

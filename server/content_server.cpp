@@ -4,32 +4,50 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <httplib.h>
 #include <mutex>
 #include <sys/socket.h>
 #include <thread>
 
 #include "server/content_directory.h"
+#include "server/content_handlers.h"
+#include "server/image_resize.h"
+#include "server/member_handlers.h"
 #include "server/reply_builder.h"
 #include "server/request_decoding.h"
 #include "server/request_dispatch.h"
 #include "server/request_log.h"
+#include "server/static_files.h"
+#include "server/web_request_context.h"
 
 namespace zserver {
 namespace {
 
 // Room for a photo report; anything larger is refused before it is read.
 constexpr size_t kMaxBody = 16u << 20;
+// Largest picture the resize service reads.
+constexpr size_t kMaxPicture = 32u << 20;
 
-std::optional<int> pageOf(const Action& a) {
-    auto it = a.params.find("num_page");
-    if (it == a.params.end()) return 1;
-    int v = 0;
-    auto& s = it->second;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return v;
-}
+// A directory of its own under the system's temporary directory, removed with its content.
+class ScratchDir {
+  public:
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zserver-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
 
 } // namespace
 
@@ -37,6 +55,10 @@ struct ContentServer::Impl {
     ServerOptions options;
     ContentDirectory content;
     SessionStore store;
+    MemberStore members;
+    PhotoReports reports;
+    std::unique_ptr<ScratchDir> scratch;
+    StaticRoots roots;
     RequestLog log;
     WebRequestTable webRequests;
     httplib::Server http;
@@ -89,6 +111,64 @@ struct ContentServer::Impl {
         std::lock_guard lock(detailMutex);
         details[&res] = std::move(detail);
     }
+
+    void handleResize(const httplib::Request& req, httplib::Response& res) const {
+        auto value = [&](const char* name) -> std::optional<std::string> {
+            if (!req.has_param(name)) return std::nullopt;
+            return req.get_param_value(name);
+        };
+        auto url = value("url"), w = value("w"), h = value("h"), r = value("r"), f = value("f");
+        auto query = parseResizeQuery(url, w, h, r, f);
+        std::optional<std::string> picture;
+        res.status = 400;
+        if (query) {
+            res.status = 404;
+            auto file = resolveStaticFile(roots, query->url);
+            auto bytes = file ? readSmallFile(*file, kMaxPicture) : std::nullopt;
+            if (bytes) picture = resizePicture(*bytes, *query);
+            if (picture) res.status = 200;
+        }
+        res.set_content(picture ? *picture : onePixelPicture(), "image/jpeg");
+    }
+
+    void handleReportPicture(const httplib::Request& req, httplib::Response& res) {
+        long long id = 0;
+        const std::string& digits = req.matches[1].str();
+        auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+        auto bytes = ec == std::errc() && end == digits.data() + digits.size()
+                         ? readSmallFile(reports.picturePath(id), kMaxBody)
+                         : std::nullopt;
+        if (!bytes) {
+            res.status = 404;
+            return;
+        }
+        res.set_content(*bytes, "image/jpeg");
+    }
+
+    // Stores, content handlers and seed members; false with the reason in `error`.
+    bool openStores() {
+        if (!store.open(options.dbPath, &error)) return false;
+        std::filesystem::path data = options.dataDir;
+        if (data.empty()) {
+            scratch = std::make_unique<ScratchDir>();
+            data = scratch->path();
+            if (data.empty()) {
+                error = "cannot create a temporary data directory";
+                return false;
+            }
+        }
+        if (!members.open(options.dbPath, &error) || !reports.open(options.dbPath, data, &error))
+            return false;
+        if (!members.importSeed(seedMembers(content))) {
+            error = "cannot store the seed members";
+            return false;
+        }
+        roots = {options.contentDir, options.mediaDir, data / "reports"};
+        WebRequestContext ctx{&content, &members, &reports, [this] { return baseURL(); }};
+        for (auto& [id, handler] : contentHandlers(ctx, content.webRequestIds()))
+            webRequests.emplace(id, std::move(handler)); // handlers set by the caller win
+        return true;
+    }
 };
 
 ContentServer::ContentServer(ServerOptions options)
@@ -105,13 +185,13 @@ void ContentServer::setWebRequest(int id, WebRequestHandler handler) {
 bool ContentServer::start() {
     auto& d = *impl_;
     if (d.thread.joinable()) return true;
-    if (!d.store.open(d.options.dbPath, &d.error)) return false;
+    if (!d.openStores()) return false;
 
     // Feeds found in the content directory answer their ids unless a handler was set.
     for (int id : d.content.feedIds()) {
         if (d.webRequests.count(id)) continue;
         d.webRequests[id] = [&d, id](const Action& a) {
-            auto page = pageOf(a);
+            auto page = pageParam(a);
             auto doc = page ? d.content.feedPage(id, *page) : std::nullopt;
             if (!doc) return WebRequestAnswer{};
             return WebRequestAnswer{true, "<![CDATA[<?xml version=\"1.0\" encoding=\"UTF-8\"?>" +
@@ -135,6 +215,17 @@ bool ContentServer::start() {
     };
     d.http.Post("/request.aspx", handler);
     d.http.Get("/request.aspx", handler);
+    d.http.Get("/resize.aspx", [&d](const httplib::Request& req, httplib::Response& res) {
+        d.handleResize(req, res);
+    });
+    d.http.Get(R"(/reports/(\d{1,18})\.jpg)",
+               [&d](const httplib::Request& req, httplib::Response& res) {
+                   d.handleReportPicture(req, res);
+               });
+    if (!d.options.mediaDir.empty() && !d.http.set_mount_point("/media/", d.options.mediaDir)) {
+        d.error = "media directory not found: " + d.options.mediaDir;
+        return false;
+    }
     if (!d.options.contentDir.empty() && !d.http.set_mount_point("/", d.options.contentDir)) {
         d.error = "content directory not found: " + d.options.contentDir;
         return false;
@@ -190,6 +281,12 @@ const std::string& ContentServer::error() const {
 }
 SessionStore& ContentServer::store() {
     return impl_->store;
+}
+MemberStore& ContentServer::members() {
+    return impl_->members;
+}
+PhotoReports& ContentServer::photoReports() {
+    return impl_->reports;
 }
 
 } // namespace zserver

@@ -1,5 +1,7 @@
 // The reference content server: "request.aspx" and the content directory over HTTP on loopback.
 //
+// Every web request id the configuration names has a handler (feed pages, discography, members,
+// photo albums and reports, show announcements); "resize.aspx" resizes the server's own pictures.
 // One ContentServer owns its HTTP listener, its worker threads and its session store. start()
 // binds and serves on a thread of its own; stop() (or the destructor) ends the listener and joins
 // every thread, so a test can run a server per case. Handlers run on the listener's worker
@@ -13,6 +15,8 @@
 #include <string_view>
 
 #include "server/envelope.h"
+#include "server/member_store.h"
+#include "server/photo_reports.h"
 #include "server/session_store.h"
 
 namespace zserver {
@@ -29,6 +33,8 @@ using WebRequestHandler = std::function<WebRequestAnswer(const Action& action)>;
 
 struct ServerOptions {
     std::string contentDir;         // configuration, notification, feeds and static files
+    std::string mediaDir;           // pictures and previews served under "media/"; may be empty
+    std::string dataDir;            // photo reports ("reports/"); empty: a private temporary one
     std::string host = "127.0.0.1"; // loopback unless the caller asks otherwise
     int port = 0;                   // 0: any free port (see ContentServer::port())
     std::string dbPath;             // SQLite file; empty: an in-memory database
@@ -58,6 +64,8 @@ class ContentServer {
     void setWebRequest(int id, WebRequestHandler handler);
 
     SessionStore& store();
+    MemberStore& members();
+    PhotoReports& photoReports();
 
   private:
     struct Impl;

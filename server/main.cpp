@@ -11,10 +11,14 @@
 namespace {
 
 void usage() {
-    std::cerr << "usage: zephrun-server --content DIR [--port N] [--host ADDR] [--db FILE]\n"
+    std::cerr << "usage: zephrun-server --content DIR [--media DIR] [--data DIR] [--port N] "
+                 "[--host ADDR] [--db FILE]\n"
+                 "  --media DIR  pictures and previews served under media/\n"
+                 "  --data DIR   where photo reports are kept (default: a temporary directory)\n"
                  "  --port N     port to listen on (default 8642; 0 picks a free one)\n"
                  "  --host ADDR  address to bind (default 127.0.0.1)\n"
-                 "  --db FILE    SQLite file for sessions and events (default: in memory)\n";
+                 "  --db FILE    SQLite file for sessions, events, members and reports "
+                 "(default: in memory)\n";
 }
 
 } // namespace
@@ -33,6 +37,10 @@ int main(int argc, char** argv) {
         };
         if (arg == "--content")
             options.contentDir = value();
+        else if (arg == "--media")
+            options.mediaDir = value();
+        else if (arg == "--data")
+            options.dataDir = value();
         else if (arg == "--db")
             options.dbPath = value();
         else if (arg == "--host")

@@ -466,7 +466,7 @@ TEST(ContentServerStart, DemoContentAnswersTheShippedConfigurationsFeed) {
                          "version=\"1.0\" encoding=\"UTF-8\"?><xmlpipe>"),
               std::string::npos)
         << reply;
-    EXPECT_NE(reply.find(server.baseURL() + "test.jpg"), std::string::npos);
+    EXPECT_NE(reply.find(server.baseURL() + "site/news/01.html"), std::string::npos);
 }
 
 } // namespace
