@@ -7,7 +7,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     libvorbisidec-dev libogg-dev libvorbis-dev
     libcurl4-openssl-dev libexpat1-dev nettle-dev
-    libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev
+    libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-open-sans fonts-liberation2
     libavformat-dev libavcodec-dev libswresample-dev
     libcpp-httplib-dev libsqlite3-dev libstb-dev nlohmann-json3-dev
     libgif-dev fonts-dejavu-core
