@@ -12,7 +12,9 @@ namespace {
 struct Reader {
     const std::vector<std::string>* names = nullptr;
     std::vector<ContentRecord> records;
-    int depth = 0, recordDepth = -1;
+    // Open records (index in `records`, depth of their element), innermost last.
+    std::vector<std::pair<size_t, int>> open;
+    int depth = 0;
     std::string childName, text;
     bool inChild = false, refused = false;
     XML_Parser parser = nullptr;
@@ -21,13 +23,14 @@ struct Reader {
 void onStart(void* d, const XML_Char* name, const XML_Char** atts) {
     auto& r = *static_cast<Reader*>(d);
     ++r.depth;
-    if (r.recordDepth < 0 && std::find(r.names->begin(), r.names->end(), name) != r.names->end()) {
+    if (std::find(r.names->begin(), r.names->end(), name) != r.names->end()) {
         ContentRecord rec;
         rec.element = name;
         for (; *atts; atts += 2) rec.attributes[atts[0]] = atts[1];
         r.records.push_back(std::move(rec));
-        r.recordDepth = r.depth;
-    } else if (r.recordDepth >= 0 && r.depth == r.recordDepth + 1) {
+        r.open.emplace_back(r.records.size() - 1, r.depth);
+        r.inChild = false;
+    } else if (!r.open.empty() && r.depth == r.open.back().second + 1) {
         r.childName = name;
         r.text.clear();
         r.inChild = true;
@@ -36,11 +39,14 @@ void onStart(void* d, const XML_Char* name, const XML_Char** atts) {
 
 void onEnd(void* d, const XML_Char*) {
     auto& r = *static_cast<Reader*>(d);
-    if (r.inChild && r.depth == r.recordDepth + 1) {
-        r.records.back().children[r.childName] = r.text;
-        r.inChild = false;
-    } else if (r.depth == r.recordDepth) {
-        r.recordDepth = -1;
+    if (!r.open.empty()) {
+        auto [index, depth] = r.open.back();
+        if (r.inChild && r.depth == depth + 1) {
+            r.records[index].children[r.childName] = r.text;
+            r.inChild = false;
+        } else if (r.depth == depth) {
+            r.open.pop_back();
+        }
     }
     --r.depth;
 }
@@ -49,8 +55,8 @@ void onText(void* d, const XML_Char* s, int len) {
     auto& r = *static_cast<Reader*>(d);
     if (r.inChild)
         r.text.append(s, static_cast<size_t>(len));
-    else if (r.recordDepth >= 0 && r.depth == r.recordDepth)
-        r.records.back().text.append(s, static_cast<size_t>(len));
+    else if (!r.open.empty() && r.depth == r.open.back().second)
+        r.records[r.open.back().first].text.append(s, static_cast<size_t>(len));
 }
 
 void onDoctype(void* d, const XML_Char*, const XML_Char*, const XML_Char*, int) {
