@@ -2,6 +2,9 @@
 // release name, and the fallbacks that keep the cached index.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "feeds/discographie.h"
 #include "platform/atomic_file.h"
 #include "served_device.h"
@@ -132,6 +135,42 @@ TEST(DiscographieRefresh, FailuresKeepTheCachedIndexAndTheStoredVersion) {
     EXPECT_FALSE(disco.refreshDiscographie());
     unchanged("server down");
     EXPECT_EQ(s.record.count(kIndexId), 3);
+}
+
+} // namespace
+
+namespace {
+
+TEST(DiscographieThreads, ReadersSeeWholeListsWhileTrackListsLoad) {
+    DiscoServer s;
+    std::vector<std::string> titles;
+    for (int k = 0; k < 12; ++k) titles.push_back("Album+" + std::to_string(k));
+    s.indexAnswer.set(true, pipePayload(index(titles, "Maxi")));
+    Discographie disco(*s.device);
+    ASSERT_TRUE(disco.refreshDiscographie());
+
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0}, torn{0};
+    std::thread reader([&] {
+        while (!done) {
+            auto albums = disco.listAlbum();
+            if (!albums || albums->size() != 12)
+                ++torn;
+            else {
+                // Either no release has its tracks yet or every one has them.
+                size_t loaded = 0;
+                for (auto& d : *albums) loaded += d->listTracks ? 1 : 0;
+                if (loaded != 0 && loaded != 12) ++torn;
+            }
+            ++reads;
+        }
+    });
+    EXPECT_EQ(disco.loadDisque(true), 0);
+    done = true;
+    reader.join();
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(disco.listAlbum()->at(11)->listTracks->size(), 3u);
 }
 
 } // namespace

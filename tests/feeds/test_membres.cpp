@@ -2,6 +2,9 @@
 // reference server, the cut, the cache and the fallbacks.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "feeds/feed_exchange.h"
 #include "feeds/membres.h"
 #include "platform/atomic_file.h"
@@ -152,6 +155,35 @@ TEST(MembresRefresh, FailuresKeepTheLastAnswerAndItsCache) {
     s.stopServing();
     EXPECT_FALSE(m.refreshMembresForZone(1, 1, 1, 1));
     unchanged("server down");
+}
+
+} // namespace
+
+namespace {
+
+TEST(MembresThreads, ReadersSeeWholeAnswers) {
+    MembresServer s;
+    const std::string three = "<membres><membre><login>a</login></membre><membre><login>b</login>"
+                              "</membre><membre><login>c</login></membre></membres>";
+    Membres m(*s.device);
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0}, torn{0};
+    std::thread reader([&] {
+        while (!done) {
+            size_t n = m.listMembres().size();
+            if (n != 0 && n != 2 && n != 3) ++torn; // never a list being filled
+            ++reads;
+        }
+    });
+    for (int k = 0; k < 10; ++k) {
+        s.zone.set(true, kPosition + (k % 2 ? three : members("zone")));
+        EXPECT_TRUE(m.refreshMembresForZone(1, 2, 3, 4));
+        EXPECT_EQ(m.listMembres().size(), k % 2 ? 3u : 2u);
+    }
+    done = true;
+    reader.join();
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(torn.load(), 0);
 }
 
 } // namespace
