@@ -252,7 +252,9 @@ void Animator::propertyChanged(View& view, AnimatedProperty property) {
             return;
         }
         evaluate(a, now); // begin from what is on screen
+        View::Presentation onScreen = view.presentation_;
         finish(running, false);
+        copyProperty(view.presentation_, onScreen, property);
     }
     Animation a;
     a.view = &view;
