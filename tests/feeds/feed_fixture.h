@@ -108,6 +108,10 @@ class ServedContent {
     bool start() {
         zserver::ServerOptions o;
         o.contentDir = content_.string();
+#ifdef ZEPHRUN_SERVER_MEDIA
+        // The built pictures and previews, when the build names their directory.
+        o.mediaDir = ZEPHRUN_SERVER_MEDIA;
+#endif
         server_ = std::make_unique<zserver::ContentServer>(o);
         return server_->start();
     }
