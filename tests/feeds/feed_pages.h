@@ -3,12 +3,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "feed_fixture.h"
 
@@ -33,6 +35,8 @@ class PageTable {
         std::lock_guard lock(mutex_);
         pages_[page] = std::move(answer);
     }
+    // Every answer held back this long (to widen the window of a race).
+    void delay(std::chrono::milliseconds d) { delayMs_ = static_cast<int>(d.count()); }
     // Every page answered with status "error" from now on.
     void failAll(bool fail) { failAll_ = fail; }
     int requests() const { return requests_; }
@@ -46,6 +50,7 @@ class PageTable {
     void serve(zserver::ContentServer& server, int id) {
         server.setWebRequest(id, [this](const zserver::Action& a) {
             ++requests_;
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_.load()));
             std::lock_guard lock(mutex_);
             lastParams_ = a.params;
             zserver::WebRequestAnswer answer;
@@ -66,6 +71,7 @@ class PageTable {
     std::map<std::string, std::string> lastParams_;
     std::atomic<bool> failAll_{false};
     std::atomic<int> requests_{0};
+    std::atomic<int> delayMs_{0};
 };
 
 // A served device: the reference server over a copy of the demo content, with a page table

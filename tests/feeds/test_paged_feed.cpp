@@ -287,4 +287,22 @@ TEST(PagedFeedThreads, ReadersOnlyEverSeeWholePages) {
     for (size_t n : sizes) EXPECT_TRUE(n == 0 || n == 300 || n == 600 || n == 700) << n;
 }
 
+TEST(PagedFeedThreads, ConcurrentCompletionsFetchEachPageOnce) {
+    PagedSetup s(kId);
+    serveThreePages(s.table);
+    ASSERT_TRUE(s.start());
+    ItemFeed feed(*s.device, settings(*s.device), parseItems);
+    ASSERT_TRUE(feed.refresh());
+    s.table.delay(std::chrono::milliseconds(150));
+    // Both see page 1 of 3; the page to fetch is decided under the request lock, so the second
+    // fetches page 3, not page 2 again.
+    std::thread other([&] { EXPECT_TRUE(feed.complete()); });
+    EXPECT_TRUE(feed.complete());
+    other.join();
+    EXPECT_EQ(texts(feed), (std::vector<std::string>{"p1-0", "p1-1", "p2-0", "p2-1", "p3-0"}));
+    EXPECT_EQ(zplatform::readWholeFile(feed.settings().cachePath),
+              page(1, 3, 2, 5) + page(2, 3, 2, 5) + page(3, 3, 1, 5));
+    EXPECT_EQ(s.table.requests(), 3);
+}
+
 } // namespace
