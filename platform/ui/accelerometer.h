@@ -32,14 +32,22 @@ class Accelerometer {
     // A shake: a burst of strong readings along x over `seconds`, then back to rest.
     void shake(double seconds = 0.5);
     Acceleration current() const { return current_; }
+    bool isShaking() const;
+
+    // The x acceleration of a shake's readings, alternating in sign from one delivery to the
+    // next.
+    static constexpr double kShakeStrength = 2.2;
 
   private:
     void restart();
+    void tick();
     Clock& clock_;
     std::function<void(const Acceleration&)> delegate_;
     double interval_ = 0.1;
     Acceleration current_;
+    Acceleration rest_; // the host's reading, restored when a shake ends
     double shakeUntil_ = -1;
+    int shakeStep_ = 0;
     std::shared_ptr<UiTimer> timer_;
 };
 

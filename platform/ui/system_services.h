@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -25,12 +26,20 @@ class SystemServices {
     float musicVolume() const { return musicVolume_; }
     void setMusicVolume(float volume);
     void addVolumeObserver(std::function<void(float)> observer);
+    // Same, with a token for removeVolumeObserver() (views that die before the services).
+    int observeVolume(std::function<void(float)> observer);
+    void removeVolumeObserver(int token);
+
+    // True for the addresses openURL() accepts: http, https, mailto or tel, without blanks or
+    // control characters.
+    static bool isOpenableURL(const std::string& url);
 
   private:
     std::vector<std::string> opened_;
     std::function<bool(const std::string&)> opener_;
     float musicVolume_ = 1.0f;
-    std::vector<std::function<void(float)>> volumeObservers_;
+    int nextObserverToken_ = 1;
+    std::vector<std::pair<int, std::function<void(float)>>> volumeObservers_;
 };
 
 } // namespace ui
