@@ -101,7 +101,10 @@ class TestDelegate : public zephrun::FeedDelegate, public kt::KT_webtoolsDelegat
 // The reference server over a private copy of resources/server (tests may edit the copy).
 class ServedContent {
   public:
-    explicit ServedContent(const std::string& dir) : content_(fs::path(dir) / "content") {
+    // `withMedia`: also serve the built pictures and previews under "media/" (when the build
+    // names their directory); without, covers and thumbnails are answered 1 x 1.
+    explicit ServedContent(const std::string& dir, bool withMedia = false)
+        : content_(fs::path(dir) / "content"), withMedia_(withMedia) {
         fs::copy(kRoot / "resources/server", content_, fs::copy_options::recursive);
     }
     ~ServedContent() { stop(); }
@@ -109,8 +112,7 @@ class ServedContent {
         zserver::ServerOptions o;
         o.contentDir = content_.string();
 #ifdef ZEPHRUN_SERVER_MEDIA
-        // The built pictures and previews, when the build names their directory.
-        o.mediaDir = ZEPHRUN_SERVER_MEDIA;
+        if (withMedia_) o.mediaDir = ZEPHRUN_SERVER_MEDIA;
 #endif
         server_ = std::make_unique<zserver::ContentServer>(o);
         return server_->start();
@@ -122,6 +124,7 @@ class ServedContent {
 
   private:
     fs::path content_;
+    bool withMedia_ = false;
     std::unique_ptr<zserver::ContentServer> server_;
 };
 
