@@ -259,6 +259,17 @@ TEST(SdlCanvas, ImagesStretchTintAndKeepTheirCaps) {
     EXPECT_NEAR(turned.height(), 40, 1);
     EXPECT_EQ(r.pixelRgba(40, 15), kRed); // the image's left half is now on top
     EXPECT_EQ(r.pixelRgba(40, 45), kBlue);
+
+    // Mirrored, the left half is drawn on the right.
+    auto& m = r.beginFrame();
+    m.concat(ui::Transform::scale(-1, 1).concat(ui::Transform::translation(60, 10.5f)));
+    m.drawImage(arrow, {}, {0, 0, 40, 20});
+    r.flush();
+    Ink mirrored = inkOf(r);
+    EXPECT_NEAR(mirrored.minX, 20, 1);
+    EXPECT_NEAR(mirrored.width(), 40, 1);
+    EXPECT_EQ(r.pixelRgba(25, 20), kBlue);
+    EXPECT_EQ(r.pixelRgba(55, 20), kRed);
 }
 
 TEST(SdlCanvas, ImageTexturesAreSharedAndDroppedWithTheirPixels) {

@@ -107,21 +107,26 @@ TEST(SdlText, FollowsAlphaClipAndRotation) {
     r.flush();
     EXPECT_EQ(inkOf(r).count, 0);
 
-    // A quarter turn about (100, 100): the line reads downwards, taller than wide.
-    r.beginFrame().drawText("Rotated label", font, Color::white(), {40, 90});
-    r.flush();
-    Ink flat = inkOf(r);
-    auto& d = r.beginFrame();
-    d.concat(ui::Transform::translation(-100, -100)
-                 .concat(ui::Transform::rotation(std::numbers::pi_v<float> / 2))
-                 .concat(ui::Transform::translation(100, 100)));
-    d.drawText("Rotated label", font, Color::white(), {40, 90});
-    r.flush();
-    Ink turned = inkOf(r);
-    ASSERT_GT(flat.width(), flat.height() * 3);
-    EXPECT_NEAR(turned.height(), flat.width(), 3);
-    EXPECT_NEAR(turned.width(), flat.height(), 3);
-    EXPECT_NEAR(turned.count, flat.count, flat.count / 5);
+    // A quarter turn about (100, 100): the line reads downwards, taller than wide, whether the
+    // text starts on a whole pixel or between two.
+    for (float x : {40.0f, 40.5f}) {
+        r.beginFrame().drawText("Rotated label", font, Color::white(), {x, 90});
+        r.flush();
+        Ink flat = inkOf(r);
+        auto& d = r.beginFrame();
+        d.concat(ui::Transform::translation(-100, -100)
+                     .concat(ui::Transform::rotation(std::numbers::pi_v<float> / 2))
+                     .concat(ui::Transform::translation(100, 100)));
+        d.drawText("Rotated label", font, Color::white(), {x, 90});
+        r.flush();
+        Ink turned = inkOf(r);
+        ASSERT_GT(flat.width(), flat.height() * 3) << x;
+        EXPECT_NEAR(turned.height(), flat.width(), 3) << x;
+        EXPECT_NEAR(turned.width(), flat.height(), 3) << x;
+        EXPECT_NEAR(turned.count, flat.count, flat.count / 5) << x;
+        // The first letter, at the left end of the line, is now at the top.
+        EXPECT_NEAR(turned.minY, flat.minX, 3) << x;
+    }
 }
 
 } // namespace

@@ -142,15 +142,34 @@ void SdlCanvas::fillQuad(const SDL_FPoint c[4], const SDL_Color& color) {
     SDL_RenderGeometry(renderer_, nullptr, v, 4, kQuad, 6);
 }
 
-void SdlCanvas::texturedQuad(SDL_Texture* texture, const SDL_FPoint c[4], float u0, float v0,
-                             float u1, float v1, const SDL_Color& color) {
-    SDL_SetTextureColorMod(texture, 255, 255, 255);
-    SDL_SetTextureAlphaMod(texture, 255);
+void SdlCanvas::texturedQuad(SDL_Texture* texture, const SDL_FPoint c[4], const SDL_FRect& src,
+                             int textureWidth, int textureHeight, const SDL_Color& color) {
+    float ux = c[1].x - c[0].x, uy = c[1].y - c[0].y; // along the top edge
+    float vx = c[2].x - c[0].x, vy = c[2].y - c[0].y; // down the left edge
+    float w = std::hypot(ux, uy), h = std::hypot(vx, vy);
+    if (w <= 0 || h <= 0) return;
+    SDL_SetTextureColorMod(texture, color.r, color.g, color.b);
+    SDL_SetTextureAlphaMod(texture, color.a);
+    if (std::fabs(ux * vx + uy * vy) <= 1e-3f * w * h) {
+        // A rotation with a scale, maybe mirrored: SDL's own rotated copy, which samples the
+        // texture more faithfully than the software triangle filler.
+        double degrees = std::atan2(uy, ux) * 180 / std::numbers::pi;
+        bool mirrored = ux * vy - uy * vx < 0;
+        SDL_FRect dst{(c[0].x + c[3].x) / 2 - w / 2, (c[0].y + c[3].y) / 2 - h / 2, w, h};
+        SDL_Rect s{snap(src.x), snap(src.y), snap(src.x + src.w) - snap(src.x),
+                   snap(src.y + src.h) - snap(src.y)};
+        if (s.w <= 0 || s.h <= 0) return;
+        SDL_RenderCopyExF(renderer_, texture, &s, &dst, degrees, nullptr,
+                          mirrored ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE);
+        return;
+    }
+    float tw = static_cast<float>(textureWidth), th = static_cast<float>(textureHeight);
+    float u0 = src.x / tw, v0 = src.y / th, u1 = (src.x + src.w) / tw, v1 = (src.y + src.h) / th;
     SDL_Vertex v[4] = {
-        {c[0], color, SDL_FPoint{u0, v0}},
-        {c[1], color, SDL_FPoint{u1, v0}},
-        {c[2], color, SDL_FPoint{u0, v1}},
-        {c[3], color, SDL_FPoint{u1, v1}},
+        {c[0], SDL_Color{255, 255, 255, 255}, SDL_FPoint{u0, v0}},
+        {c[1], SDL_Color{255, 255, 255, 255}, SDL_FPoint{u1, v0}},
+        {c[2], SDL_Color{255, 255, 255, 255}, SDL_FPoint{u0, v1}},
+        {c[3], SDL_Color{255, 255, 255, 255}, SDL_FPoint{u1, v1}},
     };
     static constexpr int kQuad[6] = {0, 1, 2, 1, 3, 2};
     SDL_RenderGeometry(renderer_, texture, v, 4, kQuad, 6);
@@ -245,8 +264,8 @@ void SdlCanvas::drawImage(const Image& image, const Rect& source, const Rect& de
         SDL_RenderCopy(renderer_, texture, &s, &d);
         return;
     }
-    texturedQuad(texture, c, src.minX() / pw, src.minY() / ph, src.maxX() / pw, src.maxY() / ph,
-                 device);
+    texturedQuad(texture, c, SDL_FRect{src.minX(), src.minY(), src.width(), src.height()},
+                 image.pixelWidth(), image.pixelHeight(), device);
 }
 
 void SdlCanvas::drawText(std::string_view utf8, const Font& font, const Color& color,
@@ -272,7 +291,9 @@ void SdlCanvas::drawText(std::string_view utf8, const Font& font, const Color& c
         SDL_RenderCopy(renderer_, line.texture, nullptr, &d);
         return;
     }
-    texturedQuad(line.texture, c, 0, 0, 1, 1, SDL_Color{255, 255, 255, device.a});
+    texturedQuad(line.texture, c,
+                 SDL_FRect{0, 0, static_cast<float>(line.width), static_cast<float>(line.height)},
+                 line.width, line.height, SDL_Color{255, 255, 255, device.a});
 }
 
 } // namespace ui::sdl

@@ -63,8 +63,9 @@ class SdlCanvas final : public Canvas {
     void corners(const Rect& rect, SDL_FPoint out[4]) const;
     static SDL_Rect snapped(const SDL_FPoint c[4]);
     void fillQuad(const SDL_FPoint c[4], const SDL_Color& color);
-    void texturedQuad(SDL_Texture* texture, const SDL_FPoint c[4], float u0, float v0, float u1,
-                      float v1, const SDL_Color& color);
+    // `src` in texture pixels drawn onto the corners; `color` modulates it.
+    void texturedQuad(SDL_Texture* texture, const SDL_FPoint c[4], const SDL_FRect& src,
+                      int textureWidth, int textureHeight, const SDL_Color& color);
     SDL_Color deviceColor(const Color& color) const;
 
     SDL_Renderer* renderer_;
