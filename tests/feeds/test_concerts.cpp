@@ -147,3 +147,38 @@ TEST(ConcertsFeed, FailuresKeepTheListAndTheCache) {
 }
 
 } // namespace
+
+namespace {
+
+// The reference server over its demo content, unmodified, and the shipped copies.
+TEST(ConcertsDemo, RefreshAndCompletionFromTheDemoServer) {
+    ts::TempDir dir;
+    TestDelegate device(dir.file("docs"));
+    ServedContent content(dir.path());
+    ASSERT_TRUE(content.start());
+    device.setServer(content.baseURL());
+
+    Concerts past(device, Concerts::kPast);
+    ASSERT_TRUE(past.hasList()); // the shipped page 1
+    ASSERT_TRUE(past.refreshConcerts());
+    EXPECT_EQ(past.currentPage(), 1);
+    ASSERT_GT(past.nbPages(), 1);
+    const size_t first = past.listConcerts().size();
+    ASSERT_TRUE(past.completConcerts());
+    EXPECT_EQ(past.currentPage(), 2);
+    EXPECT_GT(past.listConcerts().size(), first);
+    for (auto& c : past.listConcerts()) {
+        EXPECT_FALSE(c->cID.empty());
+        EXPECT_EQ(c->cTitle.find("&amp;"), std::string::npos);
+        EXPECT_NE(c->cLatitude, 0.0f);
+    }
+    Concerts again(device, Concerts::kPast);
+    EXPECT_EQ(again.currentPage(), 1);
+    EXPECT_EQ(again.listConcerts().size(), first);
+
+    Concerts future(device, Concerts::kFuture);
+    ASSERT_TRUE(future.refreshConcerts());
+    EXPECT_FALSE(future.listConcerts().empty());
+}
+
+} // namespace

@@ -174,3 +174,48 @@ TEST(DiscographieThreads, ReadersSeeWholeListsWhileTrackListsLoad) {
 }
 
 } // namespace
+
+namespace {
+
+// The reference server over its demo content, unmodified, and the shipped copies.
+TEST(DiscographieDemo, RefreshThenEveryTrackListFromTheDemoServer) {
+    ts::TempDir dir;
+    TestDelegate device(dir.file("docs"));
+    ServedContent content(dir.path());
+    ASSERT_TRUE(content.start());
+    device.setServer(content.baseURL());
+
+    Discographie disco(device);
+    ASSERT_TRUE(disco.listAlbum());
+    const size_t shippedAlbums = disco.listAlbum()->size();
+    ASSERT_TRUE(disco.refreshDiscographie());
+    EXPECT_EQ(device.storedString(keys::kNumVersionDiscographie),
+              device.num_version_discographie().value_or("?"));
+    EXPECT_EQ(disco.listAlbum()->size(), shippedAlbums);
+    // After a refresh the shell forces the track lists (the shipped copies are older).
+    EXPECT_EQ(disco.loadDisque(true), 0);
+    size_t releases = 0;
+    for (auto list : {disco.listAlbum(), disco.listMaxi(), disco.listCompil()}) {
+        ASSERT_TRUE(list);
+        for (auto& d : *list) {
+            SCOPED_TRACE(d->dTitle);
+            ++releases;
+            ASSERT_TRUE(d->listTracks);
+            EXPECT_FALSE(d->listTracks->empty());
+            EXPECT_FALSE(d->listTracks->front().tTitle.empty());
+            // Preview addresses, where a track has one, point at this server.
+            for (auto& t : *d->listTracks) {
+                if (!t.tURLExtrait.empty()) {
+                    EXPECT_EQ(t.tURLExtrait.rfind(content.baseURL(), 0), 0u) << t.tURLExtrait;
+                }
+            }
+            EXPECT_TRUE(std::filesystem::exists(disco.getPathForTitle(d->dTitle)));
+            // The covers under "media/" are not part of the content directory: the resize
+            // service answers its 1 x 1 "no picture".
+            EXPECT_EQ(d->dPochette.resourceName, "jaquette-default.jpg");
+        }
+    }
+    EXPECT_GE(releases, 8u);
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 #include "feeds/feed_exchange.h"
@@ -184,6 +185,35 @@ TEST(MembresThreads, ReadersSeeWholeAnswers) {
     reader.join();
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(torn.load(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The reference server over its demo content, unmodified.
+TEST(MembresDemo, ZoneAndAroundMeFromTheDemoServer) {
+    ts::TempDir dir;
+    TestDelegate device(dir.file("docs"));
+    ServedContent content(dir.path());
+    ASSERT_TRUE(content.start());
+    device.setServer(content.baseURL());
+
+    Membres m(device);
+    ASSERT_TRUE(m.refreshMembresForZone(46.5f, 2.5f, 10.0f, 12.0f));
+    auto list = m.listMembres();
+    ASSERT_FALSE(list.empty());
+    EXPECT_FLOAT_EQ(m.currentLatitude(), 46.5f);
+    EXPECT_FLOAT_EQ(m.currentSpanLongitude(), 12.0f);
+    for (auto& member : list) {
+        EXPECT_FALSE(member->tLogin.empty());
+        EXPECT_LE(std::abs(member->tLatitude - 46.5f), 5.0f);
+    }
+    device.setLogin(list.front()->tLogin);
+    ASSERT_TRUE(m.refreshMembresAroundMe(48.85f, 2.35f));
+    EXPECT_FALSE(m.listMembres().empty());
+    // A new model restores the last answer from the cache.
+    EXPECT_EQ(Membres(device).listMembres().size(), m.listMembres().size());
 }
 
 } // namespace

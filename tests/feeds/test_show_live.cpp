@@ -139,3 +139,30 @@ TEST(ShowLiveFetch, AnEmptyAnswerIsFetchedAgain) {
 }
 
 } // namespace
+
+namespace {
+
+// The reference server over its demo content, unmodified, and the shipped copy.
+TEST(ShowLiveDemo, AnnouncementsFromTheDemoServer) {
+    ts::TempDir dir;
+    TestDelegate device(dir.file("docs"));
+    ServedContent content(dir.path());
+    ASSERT_TRUE(content.start());
+    device.setServer(content.baseURL());
+
+    ShowLive2010 live(device);
+    EXPECT_TRUE(live.hasList()); // the shipped copy
+    auto list = live.getShowLive();
+    ASSERT_TRUE(live.isRefresh());
+    ASSERT_FALSE(list.empty());
+    for (auto& item : list) {
+        EXPECT_TRUE(item->id);
+        EXPECT_TRUE(item->date);
+        EXPECT_FALSE(item->title.empty());
+        EXPECT_FALSE(item->contenu.empty());
+    }
+    EXPECT_GT(list.front()->contenu.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(device.path(keys::kPathShowLiveFile2010)));
+}
+
+} // namespace
