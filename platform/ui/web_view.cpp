@@ -1,0 +1,298 @@
+// The web view: page loading over HTTP, text layout, vertical scrolling.
+#include "platform/ui/web_view.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/run_loop.h"
+#include "platform/ui/canvas.h"
+#include "platform/ui/window.h"
+
+namespace ui {
+namespace {
+
+constexpr float kMargin = 8;
+
+std::string reasonPhrase(long status) {
+    switch (status) {
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 410:
+        return "Gone";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    case 504:
+        return "Gateway Timeout";
+    default:
+        return "HTTP error " + std::to_string(status);
+    }
+}
+
+std::string lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Breaks one line between words to fit `width` (a word wider than the line stays whole).
+std::vector<std::string> wrapWords(const FontMetrics& metrics, const Font& font,
+                                   const std::string& line, float width) {
+    std::vector<std::string> out;
+    std::string current;
+    size_t i = 0;
+    while (i < line.size()) {
+        size_t end = line.find(' ', i);
+        if (end == std::string::npos) end = line.size();
+        std::string word = line.substr(i, end - i);
+        std::string candidate = current.empty() ? word : current + " " + word;
+        if (!current.empty() && metrics.width(font, candidate) > width) {
+            out.push_back(std::move(current));
+            current = std::move(word);
+        } else {
+            current = std::move(candidate);
+        }
+        i = end + 1;
+    }
+    out.push_back(std::move(current));
+    return out;
+}
+
+} // namespace
+
+class WebView::Loader : public zplatform::HttpConnectionDelegate {
+  public:
+    Loader(WebView& view, const std::string& url) : view_(view) {
+        zplatform::HttpRequest request;
+        request.url = url;
+        request.method = "GET";
+        request.timeoutInterval = 60;
+        connection_ = std::make_unique<zplatform::HttpConnection>(std::move(request), *this);
+    }
+    void cancel() {
+        if (connection_) connection_->cancel();
+    }
+
+    void didReceiveResponse(zplatform::HttpConnection&, const zplatform::HttpResponse& r) override {
+        response_ = r;
+    }
+    void didReceiveData(zplatform::HttpConnection&, std::string_view data) override {
+        if (body_.size() < kMaxPageBytes) {
+            body_.append(data.substr(0, kMaxPageBytes - body_.size()));
+        }
+    }
+    void connectionDidFinishLoading(zplatform::HttpConnection&) override {
+        view_.loadFinished(response_, std::move(body_));
+    }
+    void didFailWithError(zplatform::HttpConnection&, const zplatform::HttpError& e) override {
+        view_.loadFailed(e);
+    }
+
+  private:
+    WebView& view_;
+    std::unique_ptr<zplatform::HttpConnection> connection_;
+    zplatform::HttpResponse response_;
+    std::string body_;
+};
+
+WebView::WebView(const Rect& frame) : View(frame), generation_(std::make_shared<int>(0)) {
+    setClipsToBounds(true);
+    setBackgroundColor(Color::white());
+}
+
+WebView::~WebView() {
+    if (loader_) loader_->cancel();
+}
+
+void WebView::loadRequest(const std::string& url) {
+    stopLoading();
+    url_ = url;
+    loading_ = true;
+    startDelivered_ = false;
+    std::weak_ptr<int> generation = generation_;
+    zplatform::RunLoop::current().post([this, generation] {
+        if (!generation.expired()) deliverStart();
+    });
+    loader_ = std::make_unique<Loader>(*this, url);
+}
+
+void WebView::loadHTMLString(const std::string& html, const std::string& baseURL) {
+    stopLoading();
+    url_ = baseURL;
+    loading_ = true;
+    startDelivered_ = false;
+    showPage(htmlToText(html));
+    std::weak_ptr<int> generation = generation_;
+    zplatform::RunLoop::current().post([this, generation] {
+        if (generation.expired()) return;
+        deliverStart();
+        if (generation.expired()) return; // stopped by the delegate
+        loading_ = false;
+        generation_ = std::make_shared<int>(0);
+        if (delegate_) delegate_->webViewDidFinishLoad(*this);
+    });
+}
+
+void WebView::stopLoading() {
+    generation_ = std::make_shared<int>(0);
+    if (loader_) {
+        loader_->cancel();
+        // The loader may be on the stack (a delegate stopping from its callback).
+        std::shared_ptr<Loader> dying(loader_.release());
+        zplatform::RunLoop::current().post([dying] {});
+    }
+    loading_ = false;
+}
+
+void WebView::deliverStart() {
+    if (startDelivered_) return;
+    startDelivered_ = true;
+    if (delegate_) delegate_->webViewDidStartLoad(*this);
+}
+
+void WebView::loadFinished(const zplatform::HttpResponse& response, std::string body) {
+    std::weak_ptr<int> generation = generation_;
+    deliverStart();
+    if (generation.expired()) return;
+    if (response.statusCode >= 400) {
+        zplatform::HttpError error;
+        error.code = static_cast<int>(response.statusCode);
+        error.description = reasonPhrase(response.statusCode);
+        loadFailed(error);
+        return;
+    }
+    stopLoading();
+    if (!response.url.empty()) url_ = response.url;
+    std::string type = lower(response.header("Content-Type"));
+    if (type.find("iso-8859-1") != std::string::npos ||
+        type.find("windows-1252") != std::string::npos) {
+        body = latin1ToUtf8(body);
+    }
+    if (type.rfind("text/plain", 0) == 0) {
+        WebPageText page;
+        size_t i = 0;
+        while (i <= body.size()) {
+            size_t end = body.find('\n', i);
+            if (end == std::string::npos) end = body.size();
+            std::string line = body.substr(i, end - i);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            page.lines.push_back(std::move(line));
+            i = end + 1;
+        }
+        showPage(std::move(page));
+    } else {
+        showPage(htmlToText(body));
+    }
+    if (delegate_) delegate_->webViewDidFinishLoad(*this);
+}
+
+void WebView::loadFailed(const zplatform::HttpError& error) {
+    std::weak_ptr<int> generation = generation_;
+    deliverStart();
+    if (generation.expired()) return;
+    stopLoading();
+    if (delegate_) delegate_->didFailLoadWithError(*this, error);
+}
+
+void WebView::showPage(WebPageText page) {
+    page_ = std::move(page);
+    offsetY_ = 0;
+    layoutWidth_ = -1;
+    relayout();
+    setNeedsDisplay();
+}
+
+void WebView::setFont(const Font& font) {
+    font_ = font;
+    layoutWidth_ = -1;
+    relayout();
+    setNeedsDisplay();
+}
+
+void WebView::setFrame(const Rect& frame) {
+    View::setFrame(frame);
+    relayout();
+}
+
+void WebView::didMoveToWindow() {
+    layoutWidth_ = -1; // the window's metrics may differ
+    relayout();
+}
+
+void WebView::relayout() {
+    float width = bounds().width() - 2 * kMargin;
+    if (width == layoutWidth_) return;
+    layoutWidth_ = width;
+    FixedFontMetrics fixed;
+    const FontMetrics& metrics = window() ? window()->metrics() : fixed;
+    layout_.clear();
+    Font titleFont{font_.family, font_.size * 1.3f, true};
+    if (!page_.title.empty()) {
+        for (auto& l : wrapWords(metrics, titleFont, page_.title, width)) {
+            layout_.push_back({std::move(l), true});
+        }
+        layout_.push_back({"", false});
+    }
+    for (const auto& line : page_.lines) {
+        for (auto& l : wrapWords(metrics, font_, line, width))
+            layout_.push_back({std::move(l), false});
+    }
+    setContentOffsetY(offsetY_);
+}
+
+float WebView::contentHeight() const {
+    Font titleFont{font_.family, font_.size * 1.3f, true};
+    FixedFontMetrics fixed;
+    const FontMetrics& metrics = window() ? window()->metrics() : fixed;
+    float h = 2 * kMargin;
+    for (const auto& l : layout_) h += metrics.lineHeight(l.title ? titleFont : font_);
+    return h;
+}
+
+void WebView::setContentOffsetY(float y) {
+    float maxOffset = std::max(0.0f, contentHeight() - bounds().height());
+    float clamped = std::clamp(y, 0.0f, maxOffset);
+    if (clamped != offsetY_) setNeedsDisplay();
+    offsetY_ = clamped;
+}
+
+void WebView::draw(Canvas& canvas) const {
+    const FontMetrics& metrics = canvas.metrics();
+    Font titleFont{font_.family, font_.size * 1.3f, true};
+    Rect b = bounds();
+    float y = b.minY() + kMargin - offsetY_;
+    for (const auto& l : layout_) {
+        const Font& f = l.title ? titleFont : font_;
+        float h = metrics.lineHeight(f);
+        if (y + h >= b.minY() && y <= b.maxY() && !l.text.empty()) {
+            canvas.drawText(l.text, f, Color::gray(0.1f), {b.minX() + kMargin, y});
+        }
+        y += h;
+        if (y > b.maxY()) break;
+    }
+}
+
+void WebView::touchesBegan(const TouchSet&, const Event&) {
+    dragging_ = true;
+}
+
+void WebView::touchesMoved(const TouchSet& touches, const Event&) {
+    if (!dragging_ || touches.empty()) return;
+    const Touch* t = touches.front();
+    float dy = t->locationInView(this).y - t->previousLocationInView(this).y;
+    setContentOffsetY(offsetY_ - dy);
+}
+
+void WebView::touchesEnded(const TouchSet&, const Event&) {
+    dragging_ = false;
+}
+
+} // namespace ui
