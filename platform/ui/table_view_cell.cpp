@@ -56,6 +56,8 @@ Label& TableViewCell::textLabel() {
                                              : style_ == TableViewCellStyle::Value1 ? 17
                                                                                     : 18));
         textLabel_->setTextColor(Color::black());
+        textLabel_->setHighlightedTextColor(Color::white());
+        textLabel_->setHighlighted(showsSelectionBackground());
         contentView_->addSubview(textLabel_);
         setNeedsLayout();
         layoutSubviews();
@@ -74,6 +76,8 @@ Label& TableViewCell::detailTextLabel() {
             detailTextLabel_->setFont(Font::system(14));
             detailTextLabel_->setTextColor(Color::gray(0.5f));
         }
+        detailTextLabel_->setHighlightedTextColor(Color::white());
+        detailTextLabel_->setHighlighted(showsSelectionBackground());
         contentView_->addSubview(detailTextLabel_);
         layoutSubviews();
     }
@@ -136,6 +140,10 @@ void TableViewCell::setHighlighted(bool highlighted) {
 }
 
 void TableViewCell::showSelectionBackground(bool shown, bool animated) {
+    // The standard labels read white on the selection band.
+    bool band = shown && selectionStyle_ != TableViewCellSelectionStyle::None;
+    for (auto* label : {textLabel_.get(), detailTextLabel_.get()})
+        if (label) label->setHighlighted(band);
     if (shown) {
         if (selectionStyle_ == TableViewCellSelectionStyle::None) return;
         // The default band follows the current selection style; a fading one is reused.
@@ -191,7 +199,14 @@ void TableViewCell::setGroupPosition(TableViewCellGroupPosition position) {
         groupFill_ = backgroundColor();
         setBackgroundColor(Color::clear());
     }
+    layoutSubviews();
     setNeedsDisplay();
+}
+
+void TableViewCell::setFrame(const Rect& frame) {
+    Size old = bounds().size;
+    View::setFrame(frame);
+    if (bounds().size != old) layoutSubviews();
 }
 
 Rect TableViewCell::backgroundArea() const {

@@ -79,6 +79,8 @@ class TableViewCell : public View {
     void setGroupPosition(TableViewCellGroupPosition position);
     TableViewCellGroupPosition groupPosition() const { return groupPosition_; }
 
+    // The content is laid out again at once, so it matches the row before the next render.
+    void setFrame(const Rect& frame) override;
     void layoutSubviews() override;
     void draw(Canvas& canvas) const override;
 
