@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace mkcontent {
 namespace {
@@ -164,8 +165,7 @@ const Story kStories[] = {
      "Zephrun revient sur dix ans de scène au micro d'une radio de %s.",
      "Zephrun looks back on ten years on stage on a %s radio.", "A réécouter ce soir",
      "Listen again tonight"},
-    {"Merci %s !", "Thank you %s!",
-     "Une salle comble et un rappel de vingt minutes : merci %s.",
+    {"Merci %s !", "Thank you %s!", "Une salle comble et un rappel de vingt minutes : merci %s.",
      "A full house and a twenty-minute encore: thank you %s.", "Les photos arrivent",
      "Photos are coming"},
     {"Répétitions publiques", "Open rehearsals",
@@ -182,15 +182,12 @@ const Story kStories[] = {
      "Catch them live"},
     {"Festival d'été", "Summer festival",
      "Zephrun jouera en tête d'affiche d'un festival près de %s.",
-     "Zephrun will headline a festival near %s.", "Programme complet bientôt",
-     "Full line-up soon"},
+     "Zephrun will headline a festival near %s.", "Programme complet bientôt", "Full line-up soon"},
     {"Nouveau remix", "New remix", "Un producteur de %s signe un remix de Grand Large.",
-     "A producer from %s remixes Grand Large.", "Disponible en écoute",
-     "Available for listening"},
+     "A producer from %s remixes Grand Large.", "Disponible en écoute", "Available for listening"},
     {"Rencontre avec les fans", "Meet the fans",
      "Après le concert de %s, séance de dédicaces au stand du groupe.",
-     "After the %s show, signing session at the band's stand.", "Venez nombreux",
-     "Come along"},
+     "After the %s show, signing session at the band's stand.", "Venez nombreux", "Come along"},
     {"Coulisses de la tournée", "Behind the scenes",
      "Carnet de route : une journée avec l'équipe technique à %s.",
      "Tour diary: a day with the road crew in %s.", "Episode inédit", "New episode"},
@@ -228,21 +225,24 @@ void buildNews(DemoContent& c) {
                 html = "<p>" + body + "</p><img src=\"" + server(image) + "\" alt=\"\" />";
                 break;
             case 2:
-                html = "<p>" + body + "</p><object width=\"320\" height=\"240\"><param "
+                html = "<p>" + body +
+                       "</p><object width=\"320\" height=\"240\"><param "
                        "name=\"movie\" value=\"" +
                        video + "\"></param><embed src=\"" + video +
                        "\" type=\"application/x-shockwave-flash\" width=\"320\" "
                        "height=\"240\"></embed></object>";
                 break;
             case 3:
-                html = "<p>" + body + "<br />" + (fr ? "Rendez-vous sur le site." : "See you "
-                                                                                     "on the "
-                                                                                     "site.") +
+                html = "<p>" + body + "<br />" +
+                       (fr ? "Rendez-vous sur le site."
+                           : "See you "
+                             "on the "
+                             "site.") +
                        "</p><p><strong>" + bold + "</strong></p>";
                 break;
             default:
-                html = "<p><a href=\"" + link + "\">" + bold + "</a> : " + body + "</p><img src=\"" +
-                       server(image) + "\" alt=\"\" /><p><i>Zephrun</i></p>";
+                html = "<p><a href=\"" + link + "\">" + bold + "</a> : " + body +
+                       "</p><img src=\"" + server(image) + "\" alt=\"\" /><p><i>Zephrun</i></p>";
                 break;
             }
             NewsItem item{format(fr ? s.titleFR : s.titleEN, city), date, html};
@@ -310,9 +310,14 @@ void buildReleases(DemoContent& c) {
          "2010",
          {"Ciel de Verre", "Prisme", "Lumière Blanche", "Les Cristaux", "Transparence", "Éclats",
           "Miroirs", "Vitrail", "Fragile", "Reflets", "Azur", "Le Grand Ciel"}},
-        {ReleaseKind::Maxi, "Nuit Blanche", "2007", {"Nuit Blanche", "Nuit Blanche (version longue)",
-                                                     "Minuit Passé", "Réveil"}},
-        {ReleaseKind::Maxi, "Onde Courte", "2009", {"Onde Courte", "Fréquences", "Onde Courte (dub)"}},
+        {ReleaseKind::Maxi,
+         "Nuit Blanche",
+         "2007",
+         {"Nuit Blanche", "Nuit Blanche (version longue)", "Minuit Passé", "Réveil"}},
+        {ReleaseKind::Maxi,
+         "Onde Courte",
+         "2009",
+         {"Onde Courte", "Fréquences", "Onde Courte (dub)"}},
         {ReleaseKind::Maxi,
          "Point du Jour",
          "2010",
@@ -341,7 +346,7 @@ void buildReleases(DemoContent& c) {
             Track t;
             t.title = title;
             t.artist = (n == 3 && spec.kind == ReleaseKind::Album) ? "Zephrun feat. Lou Ardent"
-                                                                    : "Zephrun";
+                                                                   : "Zephrun";
             int seconds = 150 + static_cast<int>((releaseIndex * 37 + n * 53) % 140);
             t.duration = std::to_string(seconds / 60) + ":" + twoDigits(seconds % 60);
             t.preview = "media/previews/" + s + "_" + twoDigits(static_cast<int>(n)) + ".ogg";
@@ -360,14 +365,30 @@ void buildReleases(DemoContent& c) {
 
 void buildVideos(DemoContent& c) {
     const char* titles[] = {
-        "Grand Large (clip)",           "Les Phares en concert",   "Lignes de Fuite (clip)",
-        "Néons, session acoustique",    "Nuit Blanche (clip)",     "Making of Ciel de Verre",
-        "Ciel de Verre (clip)",         "Prisme en répétition",    "Onde Courte (live)",
-        "Interview de la tournée",      "Point du Jour (clip)",    "Les coulisses du Zénith",
-        "Éclats (live à Bruxelles)",    "La table de mix en vidéo", "Dernier Métro (clip)",
-        "Carnet de route, épisode 1",   "Carnet de route, épisode 2", "Horizon (live à Lyon)",
-        "Reflets (clip)",               "Le Grand Ciel (live)",    "Sous les Voiles (acoustique)",
-        "Rappel à l'Olympia",           "Les fans racontent",      "Teaser de la tournée",
+        "Grand Large (clip)",
+        "Les Phares en concert",
+        "Lignes de Fuite (clip)",
+        "Néons, session acoustique",
+        "Nuit Blanche (clip)",
+        "Making of Ciel de Verre",
+        "Ciel de Verre (clip)",
+        "Prisme en répétition",
+        "Onde Courte (live)",
+        "Interview de la tournée",
+        "Point du Jour (clip)",
+        "Les coulisses du Zénith",
+        "Éclats (live à Bruxelles)",
+        "La table de mix en vidéo",
+        "Dernier Métro (clip)",
+        "Carnet de route, épisode 1",
+        "Carnet de route, épisode 2",
+        "Horizon (live à Lyon)",
+        "Reflets (clip)",
+        "Le Grand Ciel (live)",
+        "Sous les Voiles (acoustique)",
+        "Rappel à l'Olympia",
+        "Les fans racontent",
+        "Teaser de la tournée",
     };
     int n = 0;
     for (const char* title : titles) {
@@ -404,8 +425,12 @@ void buildConcerts(DemoContent& c) {
     }
     // Album photos of the past concerts: none for some, up to several pages for others.
     const char* authors[] = {"luna_75", "maxbzh", "jade.l", "hugo69", "ines_m", "theo.g"};
-    const char* comments[] = {"Quelle soirée !", "", "Premier rang, merci Zephrun",
-                              "Le rappel était magique", "Great show!", "Vivement la prochaine"};
+    const char* comments[] = {"Quelle soirée !",
+                              "",
+                              "Premier rang, merci Zephrun",
+                              "Le rappel était magique",
+                              "Great show!",
+                              "Vivement la prochaine"};
     for (size_t i = 0; i < c.pastConcerts.size(); ++i) {
         const Concert& k = c.pastConcerts[i];
         int count = static_cast<int>((i * 7) % 15);
@@ -426,12 +451,13 @@ void buildConcerts(DemoContent& c) {
 }
 
 void buildMembers(DemoContent& c) {
-    const char* names[] = {"luna", "max", "nico", "lea", "tom", "jade", "hugo", "ines", "sam",
-                           "chloe", "leo", "zoe", "theo", "manon", "paul", "emma", "yann",
-                           "lou", "noah", "alice", "camille", "robin"};
-    const char* sexes[] = {"female", "male", "male", "female", "male", "female", "male",
-                           "female", "other", "female", "male", "female", "male", "female",
-                           "male", "female", "male", "other", "male", "female", "other", ""};
+    const char* names[] = {"luna", "max",   "nico", "lea",   "tom",     "jade",  "hugo", "ines",
+                           "sam",  "chloe", "leo",  "zoe",   "theo",    "manon", "paul", "emma",
+                           "yann", "lou",   "noah", "alice", "camille", "robin"};
+    const char* sexes[] = {"female", "male",   "male",  "female", "male", "female",
+                           "male",   "female", "other", "female", "male", "female",
+                           "male",   "female", "male",  "female", "male", "other",
+                           "male",   "female", "other", ""};
     constexpr int kNames = sizeof names / sizeof names[0];
     constexpr int kCityCount = sizeof kCities / sizeof kCities[0];
     constexpr int kMembers = 140;
@@ -487,22 +513,32 @@ void buildShows(DemoContent& c) {
 } // namespace
 
 std::string slug(const std::string& text) {
+    static const std::pair<const char*, const char*> kLetters[] = {
+        {"à", "a"}, {"â", "a"}, {"ä", "a"}, {"é", "e"},  {"è", "e"}, {"ê", "e"},
+        {"ë", "e"}, {"î", "i"}, {"ï", "i"}, {"ô", "o"},  {"ö", "o"}, {"ù", "u"},
+        {"û", "u"}, {"ü", "u"}, {"ç", "c"}, {"œ", "oe"}, {"É", "e"}, {"À", "a"}};
     std::string out;
     bool gap = false;
-    for (unsigned char ch : text) {
-        if (std::isalnum(ch) && ch < 0x80) {
-            if (gap && !out.empty()) out += '_';
-            out += static_cast<char>(std::tolower(ch));
-            gap = false;
-        } else if (ch < 0x80 || (ch & 0xC0) == 0xC0) {
-            gap = gap || ch < 0x80;
-            // An accented letter (a UTF-8 lead byte) stands for its base letter.
-            if ((ch & 0xC0) == 0xC0) {
-                if (gap && !out.empty()) out += '_';
-                out += 'e';
-                gap = false;
-            }
+    for (size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        std::string piece;
+        if (lead < 0x80) {
+            if (std::isalnum(lead)) piece = std::string(1, static_cast<char>(std::tolower(lead)));
+            ++i;
+        } else {
+            size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+            std::string letter = text.substr(i, length);
+            i += length;
+            for (auto& [from, to] : kLetters)
+                if (letter == from) piece = to;
         }
+        if (piece.empty()) {
+            gap = true;
+            continue;
+        }
+        if (gap && !out.empty()) out += '_';
+        out += piece;
+        gap = false;
     }
     return out;
 }

@@ -71,7 +71,7 @@ struct Picture {
 // A preview the media step renders: its media path and the layers it mixes.
 struct Preview {
     std::string path;
-    std::string style; // demo synthesizer style ("rock", "dub", ...)
+    std::string style;   // demo synthesizer style ("rock", "dub", ...)
     unsigned layers = 0; // bit 0 drums, 1 bass, 2 keys, 3 lead, 4 pad
 };
 

@@ -140,7 +140,8 @@ bool writeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -175,8 +176,8 @@ std::vector<unsigned char> drawPicture(const Picture& p) {
                   top.b + (bottom.b - top.b) * t};
             for (const Disc& d : discs) {
                 float dx = x - d.x, dy = y - d.y;
-                if (dx * dx + dy * dy < d.r * d.r) c = {(c.r + d.c.r) / 2, (c.g + d.c.g) / 2,
-                                                         (c.b + d.c.b) / 2};
+                if (dx * dx + dy * dy < d.r * d.r)
+                    c = {(c.r + d.c.r) / 2, (c.g + d.c.g) / 2, (c.b + d.c.b) / 2};
             }
             if (y > horizon) c = {c.r * 0.6f, c.g * 0.6f, c.b * 0.7f};
             unsigned char* px = &pixels[(static_cast<size_t>(y) * w + x) * 3];
@@ -219,7 +220,10 @@ std::vector<unsigned char> renderPreview(const Preview& p, StemCache& stems) {
     float peak = audio.peak();
     if (peak > 0.f) audio.scale(0.9f / peak);
     dsynth::fadeEdges(audio, 441, 4410);
-    return encodeVorbis(audio, static_cast<int>(std::hash<std::string>{}(p.path) & 0x7fffffff));
+    // The stream serial from the path (FNV-1a), the same on every platform.
+    uint32_t serial = 2166136261u;
+    for (char c : p.path) serial = (serial ^ static_cast<unsigned char>(c)) * 16777619u;
+    return encodeVorbis(audio, static_cast<int>(serial & 0x7fffffff));
 }
 
 bool writeMedia(const DemoContent& c, const std::string& dir, std::string* error) {
