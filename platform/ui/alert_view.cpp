@@ -135,10 +135,12 @@ void AlertView::layoutSubviews() {
     float boxH = kPadding + titleH + messageH + kPadding + buttonsH + kPadding;
     float maxH = area.height() - 2 * kScreenMargin;
     if (boxH > maxH) {
-        messageH = std::max(0.0f, messageH - (boxH - maxH));
-        boxH = maxH;
+        float excess = boxH - maxH;
+        float cut = std::min(excess, messageH);
+        messageH -= cut;
+        titleH = std::max(0.0f, titleH - (excess - cut));
+        boxH = kPadding + titleH + messageH + kPadding + buttonsH + kPadding;
     }
-    messageView_->setUserInteractionEnabled(messageView_->contentHeight() > messageH + 0.5f);
 
     Rect boxFrame(area.midX() - kBoxWidth / 2, area.midY() - boxH / 2, kBoxWidth, boxH);
     box_->setBounds({0, 0, kBoxWidth, boxH});
@@ -147,6 +149,7 @@ void AlertView::layoutSubviews() {
     titleView_->setFrame({kPadding, y, textWidth, titleH});
     y += titleH;
     messageView_->setFrame({kPadding, y, textWidth, messageH});
+    messageView_->setUserInteractionEnabled(messageView_->contentHeight() > messageH + 0.5f);
     y += messageH + kPadding;
 
     // Visual order: side by side in index order; stacked with the cancel button last.

@@ -120,7 +120,13 @@ std::string TextField::displayedText() const {
 bool TextField::canBecomeFirstResponder() const {
     if (isFirstResponder()) return true;
     if (!isEnabled() || !isUserInteractionEnabled()) return false;
-    return !delegate_ || delegate_->textFieldShouldBeginEditing(const_cast<TextField&>(*this));
+    if (!delegate_) return true;
+    // A delegate may hand the keyboard to this very view from inside the question.
+    if (askingDelegate_) return true;
+    askingDelegate_ = true;
+    bool allowed = delegate_->textFieldShouldBeginEditing(const_cast<TextField&>(*this));
+    askingDelegate_ = false;
+    return allowed;
 }
 
 void TextField::didBecomeFirstResponder() {

@@ -136,6 +136,7 @@ class TextField : public Control {
     TextInputTraits traits_;
     TextFieldDelegate* delegate_ = nullptr;
     bool editing_ = false;
+    mutable bool askingDelegate_ = false;
     bool caretOn_ = false;
     bool trackingClear_ = false;
     std::shared_ptr<UiTimer> caretTimer_;

@@ -89,7 +89,13 @@ void TextView::scrollToEnd() {
 bool TextView::canBecomeFirstResponder() const {
     if (isFirstResponder()) return true;
     if (!editable_ || !isUserInteractionEnabled()) return false;
-    return !delegate_ || delegate_->textViewShouldBeginEditing(const_cast<TextView&>(*this));
+    if (!delegate_) return true;
+    // A delegate may hand the keyboard to this very view from inside the question.
+    if (askingDelegate_) return true;
+    askingDelegate_ = true;
+    bool allowed = delegate_->textViewShouldBeginEditing(const_cast<TextView&>(*this));
+    askingDelegate_ = false;
+    return allowed;
 }
 
 void TextView::didBecomeFirstResponder() {

@@ -111,6 +111,7 @@ class TextView : public View {
     TextInputTraits traits_;
     TextViewDelegate* delegate_ = nullptr;
     bool editing_ = false;
+    mutable bool askingDelegate_ = false;
     bool caretOn_ = false;
     std::shared_ptr<UiTimer> caretTimer_;
     float offset_ = 0;

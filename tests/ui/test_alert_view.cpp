@@ -7,6 +7,7 @@
 #include "platform/ui/control.h"
 #include "platform/ui/test_driver.h"
 #include "platform/ui/text_field.h"
+#include "platform/ui/text_view.h"
 
 using namespace ui;
 
@@ -223,6 +224,14 @@ TEST_F(AlertTest, BoxGrowsWithTheMessageAndAlwaysKeepsItsButtonsOnScreen) {
     EXPECT_LE(box.maxY(), 480);
     button = driver.frameInWindow(endless->buttonAtIndex(0));
     EXPECT_LE(button.maxY(), 480);
+    // The message that does not fit scrolls within the box.
+    auto views = driver.findAll(
+        [&](const View& v) { return v.className() == "TextView" && v.displayedText() == huge; });
+    ASSERT_EQ(views.size(), 1u);
+    auto* text = static_cast<TextView*>(views[0]);
+    Rect area = driver.frameInWindow(text);
+    driver.drag({160, area.maxY() - 5}, {160, area.minY() + 5});
+    EXPECT_GT(text->contentOffset(), 0);
     answer("OK");
     EXPECT_EQ(rec.clicked.size(), 1u);
 }

@@ -2,6 +2,7 @@
 // scrolling by drag and by typing.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include "input_test_support.h"
@@ -23,8 +24,10 @@ Lines wrap10(std::string_view text) {
 struct Recorder : TextViewDelegate {
     std::vector<std::string> calls;
     bool allowBegin = true;
-    bool textViewShouldBeginEditing(TextView&) override {
+    std::function<void(TextView&)> onShouldBegin;
+    bool textViewShouldBeginEditing(TextView& v) override {
         calls.push_back("shouldBegin");
+        if (onShouldBegin) onShouldBegin(v);
         return allowBegin;
     }
     void textViewDidBeginEditing(TextView&) override { calls.push_back("didBegin"); }
@@ -128,6 +131,19 @@ TEST_F(TextViewTest, ReadOnlyOrRefusedViewsTakeNoKeyboard) {
     EXPECT_EQ(rec.calls.back(), "didEnd");
     window->handleText("x");
     EXPECT_EQ(view->text(), "");
+}
+
+TEST_F(TextViewTest, DelegateMayGiveTheKeyboardFromItsQuestion) {
+    // The comment editor opens its input panel when asked, which focuses the editor again.
+    int panels = 0;
+    rec.onShouldBegin = [&](TextView& v) {
+        ++panels;
+        v.becomeFirstResponder();
+    };
+    uitest::tap(*window, *view);
+    EXPECT_TRUE(view->isFirstResponder());
+    EXPECT_EQ(panels, 1);
+    EXPECT_EQ(rec.calls, (Lines{"shouldBegin", "didBegin"}));
 }
 
 TEST_F(TextViewTest, ScrollsByDragWithinItsContentAndTypingShowsTheEnd) {
