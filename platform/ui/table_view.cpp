@@ -55,6 +55,11 @@ TableView::TableView(const Rect& frame, TableViewStyle style)
 
 TableView::~TableView() = default;
 
+void TableView::setDataSource(TableViewDataSource* dataSource) {
+    dataSource_ = dataSource;
+    setNeedsLayout();
+}
+
 void TableView::setDelegate(TableViewDelegate* delegate) {
     tableDelegate_ = delegate;
     ScrollView::setDelegate(delegate);

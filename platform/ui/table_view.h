@@ -102,7 +102,8 @@ class TableView : public ScrollView {
     TableViewStyle style() const { return style_; }
 
     TableViewDataSource* dataSource() const { return dataSource_; }
-    void setDataSource(TableViewDataSource* dataSource) { dataSource_ = dataSource; }
+    // The rows load at the first layout in a window unless reloadData() comes first.
+    void setDataSource(TableViewDataSource* dataSource);
     TableViewDelegate* tableDelegate() const { return tableDelegate_; }
     // Also the scroll view's delegate.
     void setDelegate(TableViewDelegate* delegate);

@@ -317,6 +317,16 @@ TEST_F(TableViewTest, ReloadWithChangedCountsRebuildsAndKeepsTheOffsetInTheConte
     EXPECT_EQ(table->visibleCells(), (std::vector<TableViewCell*>{prepared.get()}));
     table->setDataSource(nullptr);
     table->reloadData();
+
+    // A table given its data source in the window loads at the next layout by itself.
+    source.rows = {50};
+    source.titles.clear();
+    auto late = std::make_shared<TableView>(Rect{0, 0, 320, 100});
+    driver.window().addSubview(late);
+    late->setDataSource(&source);
+    EXPECT_TRUE(late->visibleCells().empty());
+    driver.window().layoutIfNeeded();
+    EXPECT_EQ(late->visibleCells().size(), 3u); // 100 points: rows 0 to 2
 }
 
 TEST_F(TableViewTest, ScrollToRowPlacesItAtTheAskedPosition) {
