@@ -146,8 +146,9 @@ bool Discographie::refreshDiscographie() {
 }
 
 std::string Discographie::getPathForTitle(const std::string& title) {
-    return appDelegate_.storedString(keys::kPathDisqueFile) +
-           replaceAll(replaceAll(title, " ", "_"), "/", "_") + ".xml";
+    const std::string prefix = appDelegate_.storedString(keys::kPathDisqueFile);
+    if (prefix.empty()) return {}; // no documents directory: never the working directory
+    return prefix + replaceAll(replaceAll(title, " ", "_"), "/", "_") + ".xml";
 }
 
 bool Discographie::loadDisqueByFile(DisqueDescription& disque) {

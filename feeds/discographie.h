@@ -49,7 +49,8 @@ class Discographie {
     // Track list of `disque` from the server (`type`: kind 1/2/3); true on success. The release
     // keeps an empty list on failure.
     bool loadDisqueByNetwork(DisqueDescription& disque, int type);
-    // The track-list file of a title: "_PathDisqueFile" + title (blanks and '/' as '_') + ".xml".
+    // The track-list file of a title: "_PathDisqueFile" + title (blanks and '/' as '_') + ".xml";
+    // "" when no prefix is stored.
     std::string getPathForTitle(const std::string& title);
     // Covers of every release with a cover address: from the image directory, the shipped copy,
     // or the image-resize service.

@@ -37,8 +37,8 @@ std::optional<std::string_view> lastPartAfter(std::string_view text, std::string
 } // namespace
 
 std::optional<std::chrono::local_seconds> showLiveDate(std::string_view text) {
-    // "yyyy-MM-dd HH:mm:ss". The week-based year "YYYY" of the original pattern differs from the
-    // calendar year only around New Year, where it misreads the calendar dates the server sends.
+    // Read with the calendar year ("yyyy-MM-dd HH:mm:ss"): a week-based year ("YYYY") differs
+    // from it only around New Year, where it would misdate the calendar dates the server sends.
     using namespace std::chrono;
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     size_t at = 0;

@@ -52,6 +52,12 @@ TEST(DiscographieIndex, TrackListFilesAreNamedAfterTheTitle) {
     EXPECT_EQ(disco.getPathForTitle("Deux Mots"), prefix + "Deux_Mots.xml");
     // A '/' would name a directory that does not exist: the file could never be written.
     EXPECT_EQ(disco.getPathForTitle("AC/DC"), prefix + "AC_DC.xml");
+    // Without a stored prefix no file is named (the working directory is never written).
+    s.device->storeString(keys::kPathDisqueFile, "");
+    EXPECT_EQ(disco.getPathForTitle("Deux Mots"), "");
+    DisqueDescription d("2010");
+    d.dTitle = "Deux Mots";
+    EXPECT_FALSE(disco.loadDisqueByFile(d));
 }
 
 TEST(DiscographieFiles, FirstLaunchReadsTheShippedCopiesAndWritesThemToTheCache) {
