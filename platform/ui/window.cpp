@@ -29,8 +29,9 @@ Window::~Window() {
 
 void Window::advanceTo(double time) {
     clock_.advanceTo(time);
-    animator_->step(clock_.now());
+    // A step that ends the last animation still changes what is drawn.
     if (animator_->isRunning()) needsDisplay_ = true;
+    animator_->step(clock_.now());
 }
 
 void Window::renderWindow(Canvas& canvas) {

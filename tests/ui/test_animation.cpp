@@ -7,6 +7,7 @@
 #include "platform/ui/animator.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/test_driver.h"
+#include "recording_canvas.h"
 
 using namespace ui;
 
@@ -44,7 +45,10 @@ TEST(Animation, AlphaReachesItsEndAtTheRightTimeAndNotBefore) {
     driver.advance(0.45);
     EXPECT_GT(driver.alpha(view.get()), 0.01f);
     EXPECT_TRUE(done.calls.empty());
-    driver.advance(0.05);
+    uitest::RecordingCanvas canvas;
+    driver.window().renderWindow(canvas);
+    driver.window().advanceTo(1.0);              // one step to the end
+    EXPECT_TRUE(driver.window().needsDisplay()); // the final frame is drawn too
     EXPECT_EQ(std::vector<bool>{true}, done.calls);
     EXPECT_FLOAT_EQ(0, driver.alpha(view.get()));
     EXPECT_FALSE(view->hasRunningAnimations());

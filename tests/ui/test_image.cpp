@@ -103,6 +103,11 @@ TEST(ImageHelpers, ColorizeFillsTheOpaquePartAndLightens) {
     EXPECT_NEAR(192 / 255.0, h.a, 2 / 255.0);
     EXPECT_EQ(0.0f, h.g);
     EXPECT_FALSE(Image().colorizeWithColor(Color::white()));
+
+    // The result stays upright: the opaque top row is the tinted one.
+    Image column = makeImage(1, 2, {0x000000FF, 0x00000000}).colorizeWithColor(Color::white());
+    EXPECT_EQ(0xFFFFFFFFu, packed(column.pixelAt(0, 0)));
+    EXPECT_EQ(0.0f, column.pixelAt(0, 1).a);
 }
 
 TEST(ImageHelpers, ScaledToSize) {
