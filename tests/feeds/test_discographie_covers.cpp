@@ -148,4 +148,30 @@ TEST(DiscographieCovers, WithoutTheServiceEveryCoverIsTheDefault) {
     EXPECT_FALSE(std::filesystem::exists(c.image("a.jpg")));
 }
 
+TEST(DiscographieCovers, AVersionChangeFetchesTheNewCoversAndTrackListsOnly) {
+    CoverSetup c(release("album", "A", "http://img.test/a.jpg"));
+    Answer index;
+    c.s.handle(106, index);
+    c.s.handle(107, [](const zserver::Action&) {
+        return zserver::WebRequestAnswer{true, pipePayload("<xmlpipe><disque><track><titre>T"
+                                                           "</titre></track></disque>")};
+    });
+    ASSERT_TRUE(c.s.start());
+    c.s.device->config().set_url_resize_image(c.service.prefix());
+    Discographie disco(*c.s.device);
+    EXPECT_EQ(disco.loadDisque(false), 0);
+    EXPECT_EQ(c.service.queries().size(), 1u);
+    EXPECT_EQ(c.s.record.count(107), 1);
+
+    index.set(true, pipePayload("<xmlpipe><discographie>" +
+                                release("album", "A", "http://img.test/a.jpg") +
+                                release("album", "B", "http://img.test/b.jpg")));
+    ASSERT_TRUE(disco.refreshDiscographie());
+    EXPECT_EQ(disco.loadDisque(true), 0);
+    EXPECT_EQ(c.s.record.count(107), 3);       // both track lists again
+    ASSERT_EQ(c.service.queries().size(), 2u); // the stored cover of A is kept
+    EXPECT_EQ(c.service.queries()[1], "http://img.test/b.jpg|0|120|1");
+    EXPECT_TRUE(disco.listAlbum()->at(1)->dPochette.image);
+}
+
 } // namespace
