@@ -247,6 +247,19 @@ TEST(SdlCanvas, ImagesStretchTintAndKeepTheirCaps) {
     EXPECT_EQ(r.pixelRgba(70, 70), kBlack);
     EXPECT_NEAR(channel(r.pixelRgba(80, 80), 24), 128, 2); // half-transparent tint
 
+    // Transparent pixels of a picture leave what is below; opaque ones replace it.
+    auto holed = makeImage(2, 1, [](int x, int) { return x == 0 ? 0x00000000u : kBlue; });
+    auto& h = r.beginFrame();
+    h.fillRect({0, 0, 20, 10}, Color{1, 0, 0, 1});
+    h.drawImage(holed, {}, {0, 0, 20, 10});
+    h.drawImage(image, {1, 1, 1, 1}, {0, 50, 10, 10}, Color{1, 1, 1, 0.5f});
+    h.drawImage(image, {1, 1, 1, 1}, {10, 50, 10, 10}); // same texture, opaque again
+    r.flush();
+    EXPECT_EQ(r.pixelRgba(2, 5), kRed); // away from the filtered seam between the two
+    EXPECT_EQ(r.pixelRgba(17, 5), kBlue);
+    EXPECT_NEAR(channel(r.pixelRgba(5, 55), 8), 128, 2);
+    EXPECT_EQ(r.pixelRgba(15, 55), kBlue);
+
     // Rotated a quarter turn, the image turns with the transform.
     auto arrow = makeImage(4, 2, [](int x, int) { return x < 2 ? kRed : kBlue; });
     auto& d = r.beginFrame();

@@ -13,6 +13,11 @@
 
 namespace ui::sdl {
 
+struct ImageTexture {
+    SDL_Texture* texture = nullptr;
+    bool opaque = false; // every pixel has full alpha
+};
+
 class ImageTextureCache {
   public:
     explicit ImageTextureCache(SDL_Renderer* renderer) : renderer_(renderer) {}
@@ -20,7 +25,7 @@ class ImageTextureCache {
     ImageTextureCache& operator=(const ImageTextureCache&) = delete;
 
     // The texture of `data`, made on first use; null for empty data or when SDL fails.
-    SDL_Texture* texture(const std::shared_ptr<const ImageData>& data);
+    ImageTexture texture(const std::shared_ptr<const ImageData>& data);
     // Drops the textures whose pixels have died; returns how many.
     size_t purge();
     size_t size() const { return entries_.size(); }
@@ -30,6 +35,7 @@ class ImageTextureCache {
     struct Entry {
         std::weak_ptr<const ImageData> data;
         TexturePtr texture;
+        bool opaque = false;
     };
     SDL_Renderer* renderer_;
     // Keyed by address; the weak reference tells a live entry from one whose address was reused.

@@ -133,9 +133,14 @@ void SdlCanvas::fillQuad(const SDL_FPoint c[4], const SDL_Color& color) {
         SDL_Rect r = snapped(c);
         if (r.w <= 0 || r.h <= 0) return;
         SDL_SetRenderDrawColor(renderer_, color.r, color.g, color.b, color.a);
+        // Opaque fills replace the pixels: the software renderer then fills rows at memory
+        // speed instead of blending each pixel.
+        SDL_SetRenderDrawBlendMode(renderer_,
+                                   color.a == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         SDL_RenderFillRect(renderer_, &r);
         return;
     }
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
     SDL_Vertex v[4];
     for (int i = 0; i < 4; ++i) v[i] = SDL_Vertex{c[i], color, SDL_FPoint{0, 0}};
     static constexpr int kQuad[6] = {0, 1, 2, 1, 3, 2};
@@ -212,6 +217,7 @@ void SdlCanvas::fillEllipse(const Rect& rect, const Color& color) {
     int segments =
         std::clamp(static_cast<int>(2 * std::numbers::pi_v<float> * radius / 3), 16, 256);
     SDL_Color device = deviceColor(color);
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
     vertices_.clear();
     indices_.clear();
     Point centre = t.apply(rect.center());
@@ -245,7 +251,8 @@ void SdlCanvas::drawLine(Point a, Point b, const Color& color, float width) {
 void SdlCanvas::drawImage(const Image& image, const Rect& source, const Rect& dest,
                           const Color& tint) {
     if (!image || dest.isEmpty() || !canDraw(tint.a)) return;
-    SDL_Texture* texture = images_.texture(image.data());
+    ImageTexture found = images_.texture(image.data());
+    SDL_Texture* texture = found.texture;
     if (!texture) return;
     float pw = static_cast<float>(image.pixelWidth()), ph = static_cast<float>(image.pixelHeight());
     Rect src = source.isEmpty() ? Rect(0, 0, pw, ph) : source.intersection(Rect(0, 0, pw, ph));
@@ -261,9 +268,13 @@ void SdlCanvas::drawImage(const Image& image, const Rect& source, const Rect& de
         if (s.w <= 0 || s.h <= 0) return;
         SDL_SetTextureColorMod(texture, device.r, device.g, device.b);
         SDL_SetTextureAlphaMod(texture, device.a);
+        // An opaque picture drawn opaque is copied, not blended.
+        SDL_SetTextureBlendMode(texture, found.opaque && device.a == 255 ? SDL_BLENDMODE_NONE
+                                                                         : SDL_BLENDMODE_BLEND);
         SDL_RenderCopy(renderer_, texture, &s, &d);
         return;
     }
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND); // rotated edges blend
     texturedQuad(texture, c, SDL_FRect{src.minX(), src.minY(), src.width(), src.height()},
                  image.pixelWidth(), image.pixelHeight(), device);
 }
