@@ -315,6 +315,11 @@ void ScrollView::deliverToContent(Phase phase, Touch& touch, const Event& event)
     auto target = target_.lock();
     // Content removed since the touch began: nothing left to tell.
     if (!target || !target->isDescendantOf(this)) return;
+    // The content's responder chain up to here stays alive through the call, even when a
+    // callback on the way (a row selection reloading a table) removes those views.
+    std::vector<std::shared_ptr<View>> chain;
+    for (View* v = target->superview(); v && v != this; v = v->superview())
+        if (auto held = v->weak_from_this().lock()) chain.push_back(std::move(held));
     TouchSet set{&touch};
     ++routingDepth_;
     switch (phase) {

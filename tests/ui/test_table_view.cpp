@@ -283,6 +283,21 @@ TEST_F(TableViewTest, ReloadWithChangedCountsRebuildsAndKeepsTheOffsetInTheConte
     driver.tap(ui::Point{160, 22});
     ASSERT_TRUE(table->indexPathForSelectedRow());
 
+    // Selecting the last row loads more rows, as a next-page row does: the table rebuilds from
+    // inside the selection callback, its old cells gone.
+    source.onSelect = [this](TableView& t, const IndexPath& p) {
+        if (p.row == source.rows[0] - 1) {
+            source.rows[0] += 10;
+            t.reloadData();
+        }
+    };
+    TableViewCell* last = table->cellForRowAtIndexPath({0, 49});
+    driver.tap(driver.frameInWindow(last).center());
+    EXPECT_EQ(table->numberOfRowsInSection(0), 60);
+    EXPECT_EQ(text(table->cellForRowAtIndexPath({0, 49})), "row 0.49");
+    EXPECT_EQ(source.selections.back(), (IndexPath{0, 49}));
+    source.onSelect = nullptr;
+
     source.rows = {5};
     source.titles[0] = "Five";
     table->reloadData();
@@ -297,7 +312,7 @@ TEST_F(TableViewTest, ReloadWithChangedCountsRebuildsAndKeepsTheOffsetInTheConte
     EXPECT_TRUE(table->visibleCells().empty());
     EXPECT_EQ(table->indexPathForRowAtPoint({10, 30}), std::nullopt);
     driver.tap(ui::Point{160, 30});
-    EXPECT_EQ(source.selections.size(), 1u);
+    EXPECT_EQ(source.selections.size(), 2u);
 
     // Prepared cells returned again for their rows are shown again after a reload.
     auto prepared = std::make_shared<TableViewCell>();
