@@ -68,7 +68,8 @@ TEST(UiDemo, EveryPageShowsItsWidgets) {
 
     // Each page holds what it promises.
     for (int tag : {uidemo::kTagRotatedLabel, uidemo::kTagTable, uidemo::kTagTextField,
-                    uidemo::kTagTextView, uidemo::kTagPicker, uidemo::kTagMap})
+                    uidemo::kTagTextView, uidemo::kTagPicker, uidemo::kTagMap, uidemo::kTagWebView,
+                    uidemo::kTagVolume, uidemo::kTagFrameAnimation})
         EXPECT_NE(demo.driver.findByTag(tag), nullptr) << tag;
     EXPECT_GE(demo.driver.findAllOfType<ui::TableViewCell>().size(), 5u);
 }
