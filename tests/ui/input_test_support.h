@@ -39,9 +39,7 @@ class RecordingCanvas final : public ui::Canvas {
         fills.push_back({r.offsetBy(offset_.x, offset_.y), c});
     }
     void strokeRect(const ui::Rect&, const ui::Color&, float) override {}
-    void fillEllipse(const ui::Rect& r, const ui::Color&) override {
-        ellipses.push_back(r.offsetBy(offset_.x, offset_.y));
-    }
+    void fillEllipse(const ui::Rect&, const ui::Color&) override {}
     void drawLine(ui::Point a, ui::Point b, const ui::Color& c, float) override {
         lines.push_back({a + offset_, b + offset_, c});
     }
@@ -59,7 +57,6 @@ class RecordingCanvas final : public ui::Canvas {
     std::vector<DrawnText> texts;
     std::vector<DrawnLine> lines;
     std::vector<Fill> fills;
-    std::vector<ui::Rect> ellipses;
 
     bool drewText(const std::string& s) const {
         for (const auto& t : texts)
