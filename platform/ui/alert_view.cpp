@@ -169,6 +169,11 @@ void AlertView::layoutSubviews() {
     }
 }
 
+View* AlertView::hitTest(Point point, const Event* event) {
+    if (state_ == State::Leaving) return pointInside(point, event) ? this : nullptr;
+    return View::hitTest(point, event);
+}
+
 // --- Showing and queueing ---
 
 AlertView* AlertView::lastAlertIn(Window& window) {

@@ -80,6 +80,8 @@ class AlertView : public View {
 
     // --- View ---
     void layoutSubviews() override;
+    // The whole screen while shown; a leaving alert still holds every touch until it is gone.
+    View* hitTest(Point point, const Event* event) override;
     void touchesBegan(const TouchSet&, const Event&) override {}
     void touchesMoved(const TouchSet&, const Event&) override {}
     void touchesEnded(const TouchSet&, const Event&) override {}

@@ -145,7 +145,10 @@ TEST_F(AlertTest, OnlyTheAlertReceivesTouchesWhileShown) {
     EXPECT_EQ(taps, 0);
     EXPECT_TRUE(ok->isVisible());
 
-    answer("OK");
+    ASSERT_TRUE(driver.tap(driver.findByText("OK")));
+    driver.tap({10, 470});
+    EXPECT_EQ(taps, 0) << "still fading out";
+    driver.advance(0.3);
     driver.tap({10, 470});
     EXPECT_EQ(taps, 1) << "touches reach the screen again";
 }
