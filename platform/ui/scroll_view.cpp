@@ -236,6 +236,20 @@ void ScrollView::touchesMoved(const TouchSet& touches, const Event& event) {
         dragTo(location);
         return;
     }
+    Point delta = location - touchStart_;
+    bool beyond = (canScrollHorizontally() && std::fabs(delta.x) > kDragSlop) ||
+                  (canScrollVertically() && std::fabs(delta.y) > kDragSlop);
+    bool moved = std::fabs(delta.x) > kDragSlop || std::fabs(delta.y) > kDragSlop;
+    if (pendingBegan_ && moved && !beyond) {
+        // A move this scroll view will never take (across its axis) belongs to the content at
+        // once: a scroll view inside it may want it.
+        if (delayTimer_) {
+            delayTimer_->invalidate();
+            delayTimer_.reset();
+        }
+        pendingBegan_ = false;
+        deliverToContent(Phase::Began, *tracking_, event);
+    }
     if (contentHasTouch_) deliverToContent(Phase::Moved, *tracking_, event);
     if (!tracking_) return; // the content's handling ended the touch (the view left the window)
 
@@ -244,9 +258,6 @@ void ScrollView::touchesMoved(const TouchSet& touches, const Event& event) {
         for (View* v = target.get(); v && v != this; v = v->superview())
             if (auto* inner = dynamic_cast<ScrollView*>(v); inner && inner->isDragging()) return;
     }
-    Point delta = location - touchStart_;
-    bool beyond = (canScrollHorizontally() && std::fabs(delta.x) > kDragSlop) ||
-                  (canScrollVertically() && std::fabs(delta.y) > kDragSlop);
     if (scrollEnabled_ && beyond && (!contentHasTouch_ || canCancelContentTouches_)) {
         beginDrag(*tracking_, event);
         dragTo(location);

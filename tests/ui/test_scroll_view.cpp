@@ -320,4 +320,28 @@ TEST_F(ScrollViewTest, ScrollingDisabledOrOutOfAWindowNeverMovesByTouchAndEndsAn
     EXPECT_EQ(rec.log, (Log{"scroll", "endAnimation"}));
 }
 
+TEST(ScrollViewNesting, AnInnerScrollViewTakesItsAxisAndTheOuterOneTheOther) {
+    ui::TestDriver driver;
+    auto pages = std::make_shared<ScrollView>(Rect{0, 40, 320, 400});
+    pages->setPagingEnabled(true);
+    pages->setContentSize({960, 400});
+    auto list = std::make_shared<ScrollView>(Rect{0, 0, 320, 400});
+    list->setContentSize({320, 2000});
+    pages->addSubview(list);
+    driver.window().addSubview(pages);
+
+    // A quick vertical drag scrolls the list, not the pages.
+    driver.drag({160, 400}, {160, 250}, 0.1, 10);
+    driver.advance(4);
+    EXPECT_GT(list->contentOffset().y, 100);
+    EXPECT_EQ(pages->contentOffset(), (Point{0, 0}));
+
+    // A horizontal drag turns the page and leaves the list where it was.
+    float listY = list->contentOffset().y;
+    driver.drag({250, 200}, {50, 200}, 0.3, 10);
+    driver.advance(4);
+    EXPECT_EQ(pages->contentOffset(), (Point{320, 0}));
+    EXPECT_EQ(list->contentOffset().y, listY);
+}
+
 } // namespace
