@@ -64,9 +64,13 @@ TEST(AppImages, EveryManifestPictureIsDrawnAtItsSizeInItsFormat) {
             EXPECT_EQ(w, e.width * scale) << file;
             EXPECT_EQ(h, e.height * scale) << file;
             const std::string ext = fs::path(e.name).extension().string();
-            if (ext == ".png") EXPECT_EQ(bytes.substr(1, 3), "PNG") << file;
-            if (ext == ".gif") EXPECT_EQ(bytes.substr(0, 4), "GIF8") << file;
-            if (ext == ".jpg") EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8") << file;
+            const std::string magic = ext == ".png"   ? bytes.substr(1, 3)
+                                      : ext == ".gif" ? bytes.substr(0, 4)
+                                                      : bytes.substr(0, 2);
+            const std::string expected = ext == ".png"   ? "PNG"
+                                         : ext == ".gif" ? "GIF8"
+                                                         : "\xFF\xD8";
+            EXPECT_EQ(magic, expected) << file;
         }
     }
 }
