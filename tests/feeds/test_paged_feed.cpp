@@ -1,9 +1,7 @@
 // The paged feed pattern on a small feed of its own: creation from the cache or the shipped copy,
-// refresh and completion against the reference server, fallbacks, and readers on other threads.
+// loads without bytes, the fallbacks, and completions on two threads.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <set>
 #include <thread>
 
 #include "client/xml_reader.h"
@@ -133,93 +131,24 @@ TEST(PagedFeedLoad, NoBytesDropsTheListUnlessTheFeedKeepsIt) {
     EXPECT_EQ(texts(keeping), std::vector<std::string>{"a"});
 }
 
-TEST(PagedFeedServer, RefreshCompleteToTheLastPageAndReadBack) {
-    PagedSetup s(kId);
-    serveThreePages(s.table);
-    ASSERT_TRUE(s.start());
-    ItemFeed feed(*s.device, settings(*s.device), parseItems);
-    feed.loadInitial();
-    EXPECT_FALSE(feed.hasList());
-
-    ASSERT_TRUE(feed.refresh());
-    EXPECT_EQ(texts(feed), (std::vector<std::string>{"p1-0", "p1-1"}));
-    EXPECT_EQ(feed.nbItems(), 5);
-    EXPECT_EQ(feed.nbPages(), 3);
-    EXPECT_EQ(s.table.lastParams().at("num_page"), "1");
-    EXPECT_EQ(zplatform::readWholeFile(feed.settings().cachePath), page(1, 3, 2, 5));
-
-    ASSERT_TRUE(feed.complete());
-    EXPECT_EQ(s.table.lastParams().at("num_page"), "2");
-    ASSERT_TRUE(feed.complete());
-    EXPECT_EQ(s.table.lastParams().at("num_page"), "3");
-    EXPECT_EQ(texts(feed), (std::vector<std::string>{"p1-0", "p1-1", "p2-0", "p2-1", "p3-0"}));
-    EXPECT_EQ(feed.currentPage(), 3);
-    EXPECT_FALSE(feed.isForCompleting());
-    // The cache holds the three unclosed documents one after the other.
-    EXPECT_EQ(zplatform::readWholeFile(feed.settings().cachePath),
-              page(1, 3, 2, 5) + page(2, 3, 2, 5) + page(3, 3, 1, 5));
-
-    // At the last page nothing is sent, and the answer is yes.
-    int before = s.table.requests();
-    int locks = s.device->lockCount();
-    EXPECT_TRUE(feed.complete());
-    EXPECT_EQ(s.table.requests(), before);
-    EXPECT_EQ(s.device->lockCount(), locks);
-
-    // Next launch: the completed cache reads back every page.
-    ItemFeed next(*s.device, settings(*s.device), parseItems);
-    next.loadInitial();
-    EXPECT_EQ(texts(next), texts(feed));
-    EXPECT_EQ(next.currentPage(), 3);
-
-    // A refresh starts over at page 1 and replaces the cache.
-    ASSERT_TRUE(feed.refresh());
-    EXPECT_EQ(feed.list().size(), 2u);
-    EXPECT_EQ(zplatform::readWholeFile(feed.settings().cachePath), page(1, 3, 2, 5));
-}
-
-TEST(PagedFeedServer, AnswersThatAreNoPageChangeNeitherTheListNorTheCache) {
+TEST(PagedFeedServer, AnEmptyPageIsAPageButAReplyWithoutCDataIsNot) {
     PagedSetup s(kId);
     serveThreePages(s.table);
     ASSERT_TRUE(s.start());
     ItemFeed feed(*s.device, settings(*s.device), parseItems);
     ASSERT_TRUE(feed.refresh());
-    ASSERT_TRUE(feed.complete());
-    const auto list = texts(feed);
     const std::string cache = feed.settings().cachePath;
     const auto cached = zplatform::readWholeFile(cache);
-
-    auto unchanged = [&](const char* what) {
-        SCOPED_TRACE(what);
-        EXPECT_FALSE(feed.isRefresh());
-        EXPECT_FALSE(feed.isForCompleting());
-        EXPECT_EQ(texts(feed), list);
-        EXPECT_EQ(feed.currentPage(), 2);
-        EXPECT_EQ(zplatform::readWholeFile(cache), cached);
-    };
-    // Status "error": the reply lacks the "ok" marker.
-    s.table.failAll(true);
-    EXPECT_FALSE(feed.refresh());
-    unchanged("error status, refresh");
-    EXPECT_FALSE(feed.complete());
-    unchanged("error status, completion");
-    s.table.failAll(false);
-    // Markers present, but no page of this feed between them.
-    s.table.set(1, {true, xmlpipePayload("\x01garbage<<<")});
-    s.table.set(3, {true, xmlpipePayload("<xmlpipe><other/>")});
-    EXPECT_FALSE(feed.refresh());
-    unchanged("garbage document");
-    EXPECT_FALSE(feed.complete());
-    unchanged("document without the list element");
-    // The CDATA marker missing.
     s.table.set(1, {true, "<xmlpipe>" + page(1, 3, 2, 5) + "</xmlpipe>"});
     EXPECT_FALSE(feed.refresh());
-    unchanged("no CDATA");
-    // An empty page is a page: it replaces the list and the cache.
+    EXPECT_EQ(feed.list().size(), 2u);
+    EXPECT_EQ(zplatform::readWholeFile(cache), cached);
     s.table.set(1, {true, xmlpipePayload("<xmlpipe><items total=\"0\" page=\"1\" nbpage=\"1\">")});
     EXPECT_TRUE(feed.refresh());
     EXPECT_TRUE(feed.list().empty());
     EXPECT_EQ(feed.nbItems(), 0);
+    EXPECT_EQ(zplatform::readWholeFile(cache),
+              "<xmlpipe><items total=\"0\" page=\"1\" nbpage=\"1\">");
 }
 
 TEST(PagedFeedServer, WithoutAReplyTheCacheIsReloaded) {
@@ -250,41 +179,6 @@ TEST(PagedFeedServer, WithoutAReplyTheCacheIsReloaded) {
     std::filesystem::remove(cache);
     EXPECT_FALSE(feed.refresh());
     EXPECT_FALSE(feed.hasList());
-}
-
-TEST(PagedFeedThreads, ReadersOnlyEverSeeWholePages) {
-    PagedSetup s(kId);
-    // Big pages, so that a list built in place would be caught half full.
-    s.table.set(1, {true, xmlpipePayload(page(1, 3, 300, 700))});
-    s.table.set(2, {true, xmlpipePayload(page(2, 3, 300, 700))});
-    s.table.set(3, {true, xmlpipePayload(page(3, 3, 100, 700))});
-    ASSERT_TRUE(s.start());
-    ItemFeed feed(*s.device, settings(*s.device), parseItems);
-
-    std::atomic<bool> done{false};
-    std::set<size_t> sizes;
-    std::thread reader([&] {
-        while (!done) {
-            auto list = feed.list();
-            sizes.insert(list.size());
-            // Items of a published list are whole and in page order.
-            if (!list.empty()) {
-                EXPECT_EQ(list.front()->text, "p1-0");
-            }
-            if (list.size() > 300) {
-                EXPECT_EQ(list[300]->text, "p2-0");
-            }
-        }
-    });
-    for (int round = 0; round < 4; ++round) {
-        EXPECT_TRUE(feed.refresh());
-        EXPECT_TRUE(feed.complete());
-        EXPECT_TRUE(feed.complete());
-        EXPECT_EQ(feed.list().size(), 700u);
-    }
-    done = true;
-    reader.join();
-    for (size_t n : sizes) EXPECT_TRUE(n == 0 || n == 300 || n == 600 || n == 700) << n;
 }
 
 TEST(PagedFeedThreads, ConcurrentCompletionsFetchEachPageOnce) {
