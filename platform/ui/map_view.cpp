@@ -156,7 +156,9 @@ CoordinateRegion MapView::region() const {
 
 CoordinateRegion MapView::regionThatFits(const CoordinateRegion& region) const {
     CoordinateRegion fitted = regionFor(cameraFor(region));
-    fitted.center = region.center; // the centre as asked, before any edge clamping
+    // The centre as asked (wrapped), before the edge clamping of the view.
+    fitted.center = {mercator::clampLatitude(region.center.latitude),
+                     mercator::wrapLongitude(region.center.longitude)};
     return fitted;
 }
 

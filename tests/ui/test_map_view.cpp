@@ -186,6 +186,7 @@ TEST_F(MapViewTest, RegionsFitTheViewAndAreStable) {
     EXPECT_NEAR(map->zoomLevel(), zoom, 1e-9);
     EXPECT_NEAR(map->centerCoordinate().latitude, 45.0, 1e-6);
     // Longitudes wrap.
+    EXPECT_NEAR(map->regionThatFits({{10, 190}, {5, 5}}).center.longitude, -170, 1e-9);
     map->setCenterCoordinate({10, 190}, false);
     EXPECT_NEAR(map->centerCoordinate().longitude, -170, 1e-6);
 }
