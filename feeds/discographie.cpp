@@ -153,6 +153,7 @@ std::string Discographie::getPathForTitle(const std::string& title) {
 
 bool Discographie::loadDisqueByFile(DisqueDescription& disque) {
     const std::string path = getPathForTitle(disque.dTitle);
+    if (path.empty()) return false;
     auto bytes = readCacheOrPackageCopy(path, appDelegate_.packageCopy(lastPathComponent(path)));
     if (!bytes) return false;
     disque.listTracks.emplace();
