@@ -13,7 +13,7 @@
 #include <fstream>
 #include <regex>
 
-#include "app/persisted_keys.h"
+#include "client/persisted_keys.h"
 #include "app/server_session.h"
 #include "app/zephrun_configuration.h"
 #include "platform/notification_center.h"
