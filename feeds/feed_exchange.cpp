@@ -31,7 +31,9 @@ std::string actionMarker(std::string_view id) {
     return marker;
 }
 
-std::string actionMarker(std::int32_t id) { return actionMarker(std::to_string(id)); }
+std::string actionMarker(std::int32_t id) {
+    return actionMarker(std::to_string(id));
+}
 
 std::string removeChars(std::string_view text, std::string_view chars) {
     std::string out;
@@ -61,8 +63,12 @@ std::string removeAll(std::string_view text, std::string_view what) {
     return replaceAll(text, what, {});
 }
 
-std::string cleanText(std::string_view text) { return removeChars(text, "\n\t\r"); }
-std::string cleanSpaces(std::string_view text) { return removeChars(text, "\n\t\r "); }
+std::string cleanText(std::string_view text) {
+    return removeChars(text, "\n\t\r");
+}
+std::string cleanSpaces(std::string_view text) {
+    return removeChars(text, "\n\t\r ");
+}
 
 std::optional<std::string> textBetween(std::string_view text, std::string_view start,
                                        std::string_view end) {

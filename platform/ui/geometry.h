@@ -77,9 +77,8 @@ struct Transform {
     bool isIdentity() const { return *this == Transform{}; }
     // this, then `next`.
     Transform concat(const Transform& n) const {
-        return {a * n.a + b * n.c,          a * n.b + b * n.d,
-                c * n.a + d * n.c,          c * n.b + d * n.d,
-                tx * n.a + ty * n.c + n.tx, tx * n.b + ty * n.d + n.ty};
+        return {a * n.a + b * n.c, a * n.b + b * n.d,          c * n.a + d * n.c,
+                c * n.b + d * n.d, tx * n.a + ty * n.c + n.tx, tx * n.b + ty * n.d + n.ty};
     }
     Point apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
     Transform inverted() const {

@@ -105,6 +105,8 @@ class ImageLibrary {
 };
 
 // `[UIImage imageNamed:]` on the shared library.
-inline Image imageNamed(std::string_view name) { return ImageLibrary::shared().imageNamed(name); }
+inline Image imageNamed(std::string_view name) {
+    return ImageLibrary::shared().imageNamed(name);
+}
 
 } // namespace ui

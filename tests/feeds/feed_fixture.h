@@ -117,10 +117,18 @@ class ServedContent {
         server_ = std::make_unique<zserver::ContentServer>(o);
         return server_->start();
     }
-    void stop() { server_.reset(); }
-    std::string baseURL() const { return server_->baseURL(); }
-    zserver::ContentServer& server() { return *server_; }
-    const fs::path& content() const { return content_; }
+    void stop() {
+        server_.reset();
+    }
+    std::string baseURL() const {
+        return server_->baseURL();
+    }
+    zserver::ContentServer& server() {
+        return *server_;
+    }
+    const fs::path& content() const {
+        return content_;
+    }
 
   private:
     fs::path content_;

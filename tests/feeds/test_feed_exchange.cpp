@@ -26,8 +26,8 @@ TEST(FeedCuts, XmlpipeIsCutBetweenTheMarkersOfTheRightAction) {
     EXPECT_FALSE(cutXmlpipe(reply("105", doc + "</xmlpipe>]]>"), "105"));
     EXPECT_FALSE(cutXmlpipe(reply("105", kCData + doc), "105"));
     // The marker needs the blank before ">" exactly.
-    EXPECT_FALSE(cutXmlpipe("<action name=\"WEBREQUEST\" id=\"105\" status=\"ok\">" + kCData +
-                                doc + "</xmlpipe>]]>",
+    EXPECT_FALSE(cutXmlpipe("<action name=\"WEBREQUEST\" id=\"105\" status=\"ok\">" + kCData + doc +
+                                "</xmlpipe>]]>",
                             "105"));
 }
 
@@ -38,8 +38,8 @@ TEST(FeedCuts, ElementCutRebuildsACompleteElement) {
     EXPECT_EQ(cutElement(text, "113", "<concerts total", "</concerts>"),
               "<concerts total=\"2\" page=\"1\" nbpage=\"1\"><concert/></concerts>");
     EXPECT_FALSE(cutElement(text, "113", "<photos total", "</photos>"));
-    EXPECT_FALSE(cutElement("<concerts total=\"1\"></concerts>", "113", "<concerts total",
-                            "</concerts>"));
+    EXPECT_FALSE(
+        cutElement("<concerts total=\"1\"></concerts>", "113", "<concerts total", "</concerts>"));
 }
 
 TEST(FeedText, CleaningAndReplacement) {
@@ -53,8 +53,8 @@ TEST(FeedText, CleaningAndReplacement) {
 }
 
 TEST(FeedText, AttributesReadLikeThePlatformNumbers) {
-    const char* attrs[] = {"total", " 42abc", "page", "x", "big", "99999999999", "lat",
-                           "48.8566", "neg", "-2.5e1", "hex", "0x10", nullptr};
+    const char* attrs[] = {"total",   " 42abc", "page",   "x",   "big",  "99999999999", "lat",
+                           "48.8566", "neg",    "-2.5e1", "hex", "0x10", nullptr};
     EXPECT_EQ(intAttribute(attrs, "total"), 42);
     EXPECT_EQ(intAttribute(attrs, "page"), 0);
     EXPECT_EQ(intAttribute(attrs, "missing"), 0);
