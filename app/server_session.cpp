@@ -35,8 +35,13 @@ ServerSession::ServerSession(zplatform::UserDefaults& defaults, std::string disp
         center_->addObserver(
             &pendingNotices_, name, [this](const zplatform::Notification&) { --pendingNotices_; },
             delegate);
+    environment_ = environment;
     myWT_ = std::make_unique<kt::KT_webtools>(delegate, environment);
     myWTEvent_ = std::make_unique<kt::KT_webtools>(delegate, environment);
+}
+
+std::unique_ptr<kt::KT_webtools> ServerSession::newWebtools() {
+    return std::make_unique<kt::KT_webtools>(this, environment_);
 }
 
 // The clients go first: their destructors cancel transfers that still call back into this

@@ -94,6 +94,9 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     std::unique_lock<std::mutex> holdWT() { return std::unique_lock<std::mutex>(mutexWT_); }
 
     kt::KT_webtools& myWT() { return *myWT_; }
+    // A request client of its own (site pages, downloads) with the same delegate and platform
+    // services as the session's clients.
+    std::unique_ptr<kt::KT_webtools> newWebtools();
     kt::KT_webtools& myWTEvent() { return *myWTEvent_; }
 
   private:
@@ -110,6 +113,7 @@ class ServerSession : private kt::KT_webtoolsDelegate {
     SessionAlert showAlert_;
     std::optional<std::string> token_; // `myToken`: none or a non-empty hexadecimal text
     std::mutex mutexWT_;               // `myMutexWT`
+    kt::KT_webtoolsEnvironment environment_;
     std::unique_ptr<kt::KT_webtools> myWT_;
     std::unique_ptr<kt::KT_webtools> myWTEvent_;
     bool open_ = false;

@@ -323,6 +323,31 @@ void ZephrunConfiguration::persistDate(const std::optional<std::string>& date) {
         defaults_.removeObject(key);
 }
 
+void ZephrunConfiguration::rebaseAddresses(std::string from, std::string to) {
+    std::lock_guard load(loadMutex_);
+    rebaseFrom_ = std::move(from);
+    rebaseTo_ = std::move(to);
+    ConfigurationValues next = values();
+    applyRebase(next);
+    std::lock_guard lock(mutex_);
+    values_ = std::move(next);
+}
+
+void ZephrunConfiguration::applyRebase(ConfigurationValues& v) const {
+    if (rebaseFrom_.empty()) return;
+    auto rebase = [this](std::string& address) {
+        if (address.compare(0, rebaseFrom_.size(), rebaseFrom_) == 0)
+            address = rebaseTo_ + address.substr(rebaseFrom_.size());
+    };
+#define ZEPHRUN_X(name) rebase(v.name);
+    ZEPHRUN_CONFIG_TEXT_FIELDS(ZEPHRUN_X)
+#undef ZEPHRUN_X
+#define ZEPHRUN_X(name)                                                                            \
+    if (v.name) rebase(*v.name);
+    ZEPHRUN_CONFIG_OPTIONAL_TEXT_FIELDS(ZEPHRUN_X)
+#undef ZEPHRUN_X
+}
+
 bool ZephrunConfiguration::loadConfig(std::string_view document) {
     std::lock_guard load(loadMutex_);
     ConfigurationValues next = values();
@@ -330,6 +355,7 @@ bool ZephrunConfiguration::loadConfig(std::string_view document) {
     std::optional<std::string> date;
     bool sawConfig = false;
     const bool ok = parseInto(document, next, date, sawConfig);
+    applyRebase(next);
     {
         std::lock_guard lock(mutex_);
         values_ = std::move(next);

@@ -159,6 +159,11 @@ class ZephrunConfiguration {
     //   parser.updateConfig([&](std::string_view xml) { config.applyServerUpdate(xml); });
     bool applyServerUpdate(std::string_view document);
 
+    // Addresses that begin with `from` are taken relative to `to` instead, now and in every later
+    // load (the shipped configuration names the reference server's default address; a run
+    // against another server rebases them). An empty `from` turns it off.
+    void rebaseAddresses(std::string from, std::string to);
+
     // Copy of every value, taken under the lock.
     ConfigurationValues values() const;
     // An integer field by its document name ("id_wr_news_fr"); none for any other name.
@@ -209,6 +214,7 @@ class ZephrunConfiguration {
                           std::optional<std::string>& date, bool& sawConfig);
     static bool isWellFormed(std::string_view document);
     static void applyResetTable(ConfigurationValues& values);
+    void applyRebase(ConfigurationValues& values) const;
     void persistDate(const std::optional<std::string>& date);
 
     zplatform::UserDefaults& defaults_;
@@ -217,6 +223,8 @@ class ZephrunConfiguration {
     std::mutex loadMutex_;     // one load or update at a time
     mutable std::mutex mutex_; // guards values_; never held while parsing
     ConfigurationValues values_;
+    std::string rebaseFrom_; // under loadMutex_
+    std::string rebaseTo_;
 };
 
 } // namespace zephrun

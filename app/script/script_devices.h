@@ -1,0 +1,16 @@
+// The answers a script gives the devices that a person would operate: the next position of the
+// location service and the next choice of the picture chooser.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace zephrun {
+
+// The location service's next answer: a position (latitude, longitude) or none (a failure).
+void scriptNextLocation(std::optional<std::pair<double, double>> position);
+// The picture chooser's next answer: the picture file picked, or none (cancelled).
+void scriptNextPick(std::optional<std::string> file);
+
+} // namespace zephrun
