@@ -1,6 +1,8 @@
 // Notification centre: a locked list of observations, snapshotted for each delivery.
 #include "platform/notification_center.h"
 
+#include "platform/run_loop.h"
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -71,7 +73,8 @@ void NotificationCenter::removeObserver(ObserverId id) {
     impl_->removeIf([&](const Observation& o) { return o.id == id; });
 }
 
-void NotificationCenter::postNotification(const std::string& name, const void* object) {
+void NotificationCenter::postNotification(const std::string& name, const void* object,
+                                          const std::string& text) {
     std::vector<std::shared_ptr<Observation>> matching;
     {
         std::lock_guard lock(impl_->mutex);
@@ -81,11 +84,16 @@ void NotificationCenter::postNotification(const std::string& name, const void* o
                 matching.push_back(o);
         }
     }
-    const Notification notice{name, object};
+    const Notification notice{name, object, text};
     // The lock is not held while observers run: they may post, add or remove in turn.
     for (const auto& o : matching) {
         if (!o->removed.load()) o->operation(notice);
     }
+}
+
+void NotificationCenter::postNotificationOnMainThread(const std::string& name, const void* object,
+                                                      const std::string& text) {
+    RunLoop::main().post([this, name, object, text] { postNotification(name, object, text); });
 }
 
 std::size_t NotificationCenter::observerCount() const {

@@ -1,9 +1,10 @@
 // Notification centre: named notices carrying an object, delivered to registered observers.
 //
 // Delivery is synchronous, on the posting thread, in registration order (a watchdog thread that
-// posts a notice runs its observers itself). Observers may add or remove observations, their
-// own included, while a notice is being delivered: a removed observation is not called again,
-// one added during a delivery first receives the next post.
+// posts a notice runs its observers itself); postNotificationOnMainThread hands the delivery to
+// the interface thread's run loop instead, for notices that interface code observes. Observers may
+// add or remove observations, their own included, while a notice is being delivered: a removed
+// observation is not called again, one added during a delivery first receives the next post.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@ namespace zplatform {
 struct Notification {
     std::string name;
     const void* object = nullptr; // the sender's object, e.g. the delegate; never dereferenced
+    std::string text;             // a text payload, e.g. a volume written with "%f"
 };
 
 class NotificationCenter {
@@ -43,7 +45,12 @@ class NotificationCenter {
     void removeObserver(ObserverId id);
 
     // Delivers the notice to the matching observers now, on the calling thread.
-    void postNotification(const std::string& name, const void* object = nullptr);
+    void postNotification(const std::string& name, const void* object = nullptr,
+                          const std::string& text = {});
+    // Queues the delivery on the interface thread's run loop; any thread. The notice is delivered
+    // when that loop next turns (also when posted from the interface thread itself).
+    void postNotificationOnMainThread(const std::string& name, const void* object = nullptr,
+                                      const std::string& text = {});
 
     // Number of observations registered (for diagnostics and tests).
     std::size_t observerCount() const;

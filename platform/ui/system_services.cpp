@@ -1,6 +1,8 @@
 // System services: the address opener (xdg-open, spawned without a shell) and the music volume.
 #include "platform/ui/system_services.h"
 
+#include "platform/audio/music_volume.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -63,7 +65,18 @@ SystemServices::SystemServices()
     : opener_([](const std::string& url) {
           if (!hasDesktopSession()) return true; // recorded only
           return spawnXdgOpen(url);
-      }) {}
+      }) {
+    sharedVolumeToken_ =
+        zplatform::MusicVolume::shared().addObserver([this](float v) { volumeChanged(v); });
+}
+
+SystemServices::~SystemServices() {
+    zplatform::MusicVolume::shared().removeObserver(sharedVolumeToken_);
+}
+
+float SystemServices::musicVolume() const {
+    return zplatform::MusicVolume::shared().volume();
+}
 
 bool SystemServices::isOpenableURL(const std::string& url) {
     bool schemeOk = (startsWithNoCase(url, "http://") && url.size() > 7) ||
@@ -84,16 +97,16 @@ bool SystemServices::openURL(const std::string& url) {
 }
 
 void SystemServices::setMusicVolume(float volume) {
-    if (std::isnan(volume)) return;
-    volume = std::clamp(volume, 0.0f, 1.0f);
-    if (volume == musicVolume_) return;
-    musicVolume_ = volume;
+    zplatform::MusicVolume::shared().setVolume(volume);
+}
+
+void SystemServices::volumeChanged(float volume) {
     // A copy: an observer may add or remove observers.
     auto observers = volumeObservers_;
     for (auto& [token, observer] : observers) {
         bool stillThere = std::any_of(volumeObservers_.begin(), volumeObservers_.end(),
                                       [t = token](const auto& o) { return o.first == t; });
-        if (stillThere && observer) observer(musicVolume_);
+        if (stillThere && observer) observer(volume);
     }
 }
 

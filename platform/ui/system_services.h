@@ -1,5 +1,6 @@
 // System services reached from the interface: opening an address with the system (xdg-open on
-// a desktop, recorded in tests), the system volume and the application music volume.
+// a desktop, recorded in tests), the system volume and the application music volume (the
+// process's zplatform::MusicVolume, which the audio outputs play at).
 #pragma once
 
 #include <functional>
@@ -12,6 +13,9 @@ namespace ui {
 class SystemServices {
   public:
     SystemServices();
+    ~SystemServices();
+    SystemServices(const SystemServices&) = delete;
+    SystemServices& operator=(const SystemServices&) = delete;
 
     // `openURL:`: hands the address to the opener. The default opener runs xdg-open detached
     // when a desktop session exists (DISPLAY or WAYLAND_DISPLAY) and only records otherwise.
@@ -22,8 +26,10 @@ class SystemServices {
     // Replaces the opener (tests: record only).
     void setOpener(std::function<bool(const std::string&)> opener) { opener_ = std::move(opener); }
 
-    // The application music player's volume, 0..1 (clamped); observers run on every change.
-    float musicVolume() const { return musicVolume_; }
+    // The application music player's volume, 0..1 (clamped); observers run on every change,
+    // also one made through another SystemServices or MusicVolume directly (on the interface
+    // thread).
+    float musicVolume() const;
     void setMusicVolume(float volume);
     void addVolumeObserver(std::function<void(float)> observer);
     // Same, with a token for removeVolumeObserver() (views that die before the services).
@@ -37,7 +43,8 @@ class SystemServices {
   private:
     std::vector<std::string> opened_;
     std::function<bool(const std::string&)> opener_;
-    float musicVolume_ = 1.0f;
+    void volumeChanged(float volume);
+    int sharedVolumeToken_ = 0;
     int nextObserverToken_ = 1;
     std::vector<std::pair<int, std::function<void(float)>>> volumeObservers_;
 };
