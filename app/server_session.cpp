@@ -41,7 +41,8 @@ ServerSession::ServerSession(zplatform::UserDefaults& defaults, std::string disp
 }
 
 std::unique_ptr<kt::KT_webtools> ServerSession::newWebtools() {
-    return std::make_unique<kt::KT_webtools>(this, environment_);
+    kt::KT_webtoolsDelegate* delegate = this;
+    return std::make_unique<kt::KT_webtools>(delegate, environment_);
 }
 
 // The clients go first: their destructors cancel transfers that still call back into this

@@ -170,23 +170,32 @@ void HomeViewController::viewDidLoad() {
     showLigne();
 }
 
-void HomeViewController::placeBoxesAtRandom() {
-    std::vector<int> remaining{0, 1, 2, 3, 4};
+std::array<ui::Point, HomeViewController::kBoxCount>
+HomeViewController::randomPlacement(const std::function<std::uint32_t()>& random) {
+    std::array<ui::Point, kBoxCount> at{};
     std::array<bool, kBoxCount> placed{};
+    std::vector<int> remaining{0, 1, 2, 3, 4};
     for (int k = 0; k < kBoxCount; ++k) {
         const std::size_t pick = random() % remaining.size();
         const int index = remaining[pick];
         remaining.erase(remaining.begin() + static_cast<long>(pick));
         float y = static_cast<float>(random() % 230 + 62);
         if (index != 0) {
-            const float previous = placed[index - 1] ? myBoxes_[index - 1]->frame().y() : 0;
+            const float previous = placed[index - 1] ? at[index - 1].y : 0;
             if (y < previous + 66.6f) y = previous + 66.6f;
             if (y > kBottomY) y = static_cast<float>(random() % 230 + 62);
         }
-        HomeBoxView& b = *myBoxes_[index];
-        b.setFrame({57.0f * static_cast<float>(k), y, HomeBoxView::kWidth, HomeBoxView::kHeight});
+        at[index] = {57.0f * static_cast<float>(k), y};
         placed[index] = true;
-        changeLevelOfBox(b);
+    }
+    return at;
+}
+
+void HomeViewController::placeBoxesAtRandom() {
+    const auto at = randomPlacement([this] { return random(); });
+    for (int i = 0; i < kBoxCount; ++i) {
+        myBoxes_[i]->setFrame({at[i].x, at[i].y, HomeBoxView::kWidth, HomeBoxView::kHeight});
+        changeLevelOfBox(*myBoxes_[i]);
     }
 }
 

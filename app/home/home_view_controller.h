@@ -9,6 +9,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -61,6 +63,10 @@ class HomeViewController : public SectionController {
     void moveBoxByShake();
     void clicOnSound();
 
+    // Where the boxes go at first: x = 57 k for the k-th box placed (in a random order), y drawn
+    // from 62 to 291, kept 66.6 below the box of the previous index unless that passes 292.
+    static std::array<ui::Point, kBoxCount>
+    randomPlacement(const std::function<std::uint32_t()>& random);
     // The level rule and the slider's attenuation, for one box at (x, y).
     static int levelFor(float y, float coefLevel);
     static float coefficientFor(float boxCenterX, float cursorX);

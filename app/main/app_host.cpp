@@ -62,7 +62,8 @@ AppHost::AppHost(AppOptions options) : options_(std::move(options)) {
     env.firstPreferredLanguage = options_.lang.value_or(zplatform::preferredLanguages().front());
     env.serverBase = options_.server;
     if (env.serverBase && env.serverBase->back() != '/') *env.serverBase += '/';
-    env.random = seededRandom();
+    env.random = options_.random ? options_.random : seededRandom();
+    env.webtools.interfaces = options_.interfaces;
     delegate_ = std::make_unique<ZephrunAppDelegate>(std::move(env));
 }
 

@@ -9,6 +9,8 @@
 // Threads: interface thread only.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -21,6 +23,7 @@ class Window;
 class View;
 } // namespace ui
 namespace zplatform {
+class InterfaceSource;
 class UserDefaults;
 class RecordingAudioBackend;
 } // namespace zplatform
@@ -37,6 +40,11 @@ struct AppOptions {
     std::string packageDir;            // empty: the application package
     std::string outDir;                // where log.txt goes (headless runs); empty: nowhere
     float scale = 1;
+    // The network interfaces the request clients see (tests: none, for a phone offline);
+    // null: the machine's.
+    std::shared_ptr<const zplatform::InterfaceSource> interfaces;
+    // 32-bit random numbers (tests: a seeded sequence); empty: seeded from the system.
+    std::function<std::uint32_t()> random;
 };
 
 class AppHost {

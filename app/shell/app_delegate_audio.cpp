@@ -23,6 +23,7 @@ std::optional<float> ZephrunAppDelegate::audioMixgetProgress() {
     return audio_->audioMixgetProgress();
 }
 void ZephrunAppDelegate::loadMixFile() { audio_->loadMixFile(); }
+bool ZephrunAppDelegate::isDownloadingMix() const { return audio_->isDownloading(); }
 
 void ZephrunAppDelegate::audioMixTrackVolume(int track, int level) {
     if (zplayer::mxp4reader* mix = audio_->myAudioMix()) mix->audiotrackVol(track, level, level);

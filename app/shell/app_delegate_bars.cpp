@@ -1,5 +1,6 @@
 // The bars that frame the sections (top bar, bottom bars, bottom button) and the loading overlay.
 #include "app/account/connexion.h"
+#include "app/shell/app_log.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/button.h"
@@ -128,6 +129,7 @@ void ZephrunAppDelegate::hideButtonBottom() { sendToBack(window(), buttonBottom_
 
 void ZephrunAppDelegate::buildLoading(const std::string& message, bool animated) {
     hideLoadingWithoutAnim();
+    log().record("overlay", message);
     auto overlay = std::make_shared<ui::View>(ui::Rect(0, 0, 320, 480));
     auto veil = std::make_shared<ui::View>(ui::Rect(0, 0, 320, 480));
     veil->setBackgroundColor(tintColor());

@@ -347,7 +347,8 @@ void ZephrunAppDelegate::showAlert(const std::string& message, int tag, const st
 void ZephrunAppDelegate::showAlert(const std::string& title, const std::string& message, int tag,
                                    const std::string& cancel,
                                    const std::vector<std::string>& others) {
-    auto alert = std::make_shared<ui::AlertView>(title, message, this, cancel, others);
+    ui::AlertViewDelegate* delegate = this;
+    auto alert = std::make_shared<ui::AlertView>(title, message, delegate, cancel, others);
     alert->setTag(tag);
     alert->show(window());
 }

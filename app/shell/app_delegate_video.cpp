@@ -1,4 +1,5 @@
 // The video page over the current screen.
+#include "app/shell/app_log.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "app/video/dailymotion_vc.h"
 #include "platform/ui/window.h"

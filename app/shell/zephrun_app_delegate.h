@@ -230,6 +230,7 @@ class ZephrunAppDelegate : public FeedDelegate, private ui::AlertViewDelegate {
     std::optional<float> audioMixgetProgress();
     // Starts the mix package download on a thread of its own.
     void loadMixFile();
+    bool isDownloadingMix() const;
 
     // --- Help and information pages ---
     void showDefilTuto();
