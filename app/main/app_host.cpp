@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/script/script_devices.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "platform/app_directories.h"
 #include "platform/audio/audio_output.h"
@@ -49,6 +50,7 @@ AppHost::AppHost(AppOptions options) : options_(std::move(options)) {
     if (options_.headless) {
         recording_ = std::make_shared<zplatform::RecordingAudioBackend>();
         zplatform::AudioSession::setBackend(recording_);
+        useScriptedLocation();
     }
     // A headless run opens nothing for real; the addresses are recorded either way.
     if (options_.headless) window_->services().setOpener([](const std::string&) { return true; });
