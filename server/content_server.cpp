@@ -62,6 +62,7 @@ struct ContentServer::Impl {
     std::unique_ptr<ScratchDir> scratch;
     StaticRoots roots;
     RequestLog log;
+    ResizeCache resizeCache;
     WebRequestTable webRequests;
     std::unique_ptr<http::Server> http;
     int port = 0;
@@ -108,7 +109,7 @@ struct ContentServer::Impl {
         res.logDetail = std::move(detail);
     }
 
-    void handleResize(const http::Request& req, http::Response& res) const {
+    void handleResize(const http::Request& req, http::Response& res) {
         const auto params = http::decodeUrlForm(req.query);
         auto value = [&](const char* name) -> std::optional<std::string> {
             auto it = params.find(name);
@@ -122,8 +123,24 @@ struct ContentServer::Impl {
         if (query) {
             res.status = 404;
             auto file = resolveStaticFile(roots, query->url);
-            auto bytes = file ? readSmallFile(*file, kMaxPicture) : std::nullopt;
-            if (bytes) picture = resizePicture(*bytes, *query);
+            std::error_code ec;
+            auto size = file ? std::filesystem::file_size(*file, ec) : 0;
+            auto time = file ? std::filesystem::last_write_time(*file, ec)
+                             : std::filesystem::file_time_type();
+            // The source's identity (a replaced file is a new key) and the answer's shape.
+            std::string key =
+                file && !ec
+                    ? file->string() + '|' + std::to_string(size) + '|' +
+                          std::to_string(time.time_since_epoch().count()) + '|' +
+                          std::to_string(query->width) + 'x' + std::to_string(query->height) + '|' +
+                          std::to_string(query->ratio) + '|' + (query->fit ? "fit" : "fill")
+                    : std::string();
+            picture = key.empty() ? std::nullopt : resizeCache.find(key);
+            if (!picture && !key.empty()) {
+                auto bytes = readSmallFile(*file, kMaxPicture);
+                if (bytes) picture = resizePicture(*bytes, *query);
+                if (picture) resizeCache.add(key, *picture);
+            }
             if (picture) res.status = 200;
         }
         res.setContent(picture ? *picture : onePixelPicture(), "image/jpeg");
