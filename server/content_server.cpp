@@ -14,6 +14,7 @@
 #include "server/request_decoding.h"
 #include "server/request_dispatch.h"
 #include "server/request_log.h"
+#include "server/site_handlers.h"
 #include "server/static_files.h"
 #include "server/web_request_context.h"
 
@@ -59,6 +60,7 @@ struct ContentServer::Impl {
     SessionStore store;
     MemberStore members;
     PhotoReports reports;
+    SiteHandlers site{members};
     std::unique_ptr<ScratchDir> scratch;
     StaticRoots roots;
     RequestLog log;
@@ -169,6 +171,7 @@ struct ContentServer::Impl {
 
     void route(const http::Request& req, http::Response& res) {
         const std::string& path = req.path;
+        if (path.rfind("/site/", 0) == 0 && site.handle(req, res)) return;
         if (path == "/request.aspx") {
             if (req.method == "POST" || req.method == "GET") return handleRequest(req, res);
         } else if (isGetOrHead(req)) {
