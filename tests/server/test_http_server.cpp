@@ -6,11 +6,15 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -227,6 +231,52 @@ TEST(HttpServer, TricklingClientsHoldNobodyUpAndStopDoesNotWaitForThem) {
     trickling = false;
     trickler.join();
 }
+
+#ifdef ZEPHRUN_SERVER_TOOL
+TEST(HttpServer, SigtermStopsTheServerWhileClientsTrickle) {
+    ts::TempDir dir;
+    const std::string log = dir.file("server.log");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::string content = kDemoContent.string();
+    const char* argv[] = {
+        ZEPHRUN_SERVER_TOOL, "--content", content.c_str(), "--port", "0", nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, ZEPHRUN_SERVER_TOOL, &actions, nullptr,
+                          const_cast<char* const*>(argv), environ),
+              0);
+    posix_spawn_file_actions_destroy(&actions);
+    int port = 0;
+    for (int i = 0; i < 500 && port == 0; ++i) {
+        std::ifstream in(log);
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        size_t at = text.find("listening on http://127.0.0.1:");
+        if (at != std::string::npos) port = std::atoi(text.c_str() + at + 30);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_GT(port, 0);
+    std::vector<std::unique_ptr<Raw>> slow;
+    for (int i = 0; i < 64; ++i) {
+        slow.push_back(std::make_unique<Raw>(port));
+        slow.back()->send("POST /request.aspx HTTP/1.1\r\nContent-Len");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    auto start = Clock::now();
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    pid_t ended = 0;
+    while ((ended = ::waitpid(pid, &status, WNOHANG)) == 0 && since(start) < 5)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (ended == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_EQ(ended, pid);
+    EXPECT_LT(since(start), 2.0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+#endif
 
 TEST(HttpServer, WholeRequestDeadlineAndIdleConnections) {
     http::Limits limits;
