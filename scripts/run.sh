@@ -75,7 +75,8 @@ cleanup() {
 trap cleanup EXIT
 if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
     "$build/server/zephrun-server" --content resources/server \
-        --media "$build/resources/server-media" --port "$port" >out/server.log 2>&1 &
+        --media "$build/resources/server-media" --packages "$build/resources" \
+        --port "$port" >out/server.log 2>&1 &
     server_pid=$!
     for _ in $(seq 50); do
         (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
