@@ -344,11 +344,24 @@ bool KT_webtools::KT_closeApplication() {
     return true;
 }
 
+namespace {
+// The value of attribute `name` in the first element of an XML fragment ("" when absent).
+std::string attributeOf(const std::string& fragment, const std::string& name) {
+    const std::string key = " " + name + "=\"";
+    const std::size_t end = fragment.find('>');
+    std::size_t at = fragment.find(key);
+    if (at == std::string::npos || at > end) return {};
+    at += key.size();
+    return fragment.substr(at, fragment.find('"', at) - at);
+}
+} // namespace
+
 bool KT_webtools::sendEvent(const std::string& eventElement) {
     KT_checkSessionID();
     KT_clearAllAction();
     prepareRequestURL();
     KT_clear();
+    eventSummary_ = "EVENT " + attributeOf(eventElement, "id");
     KT_addVariable("data", envelope(sessionElement(sessionID_), eventElement, actionToSend_),
                    "POST", "CRYPT");
     KT_setTimeout(3);
@@ -382,6 +395,7 @@ bool KT_webtools::KT_sendEventTo(const std::string& start, int identifiant) {
 
 void KT_webtools::KT_clear() {
     withNotif_ = false;
+    eventSummary_.clear();
     // The observation of a notice still owed by a running transfer stays until that transfer
     // posts it; a finished one has already been withdrawn.
     supersedeCurrent();
@@ -494,8 +508,26 @@ void KT_webtools::supersedeCurrent() {
         detached_.push_back(old);
 }
 
+
+std::string KT_webtools::requestSummary(const zplatform::HttpRequest& request) const {
+    std::string summary;
+    for (const auto& action : actionToSend_) {
+        if (!summary.empty()) summary += ", ";
+        summary += attributeOf(action, "name");
+        if (std::string id = attributeOf(action, "id"); !id.empty()) summary += " " + id;
+    }
+    if (!eventSummary_.empty()) summary = eventSummary_;
+    if (summary.empty()) {
+        const std::string& url = request.url;
+        summary = (request.method.empty() ? "GET" : request.method) + " " +
+                  url.substr(0, url.find('?'));
+    }
+    return summary;
+}
+
 void KT_webtools::startTransfer(bool cleanCookie, bool withNotif) {
     zplatform::HttpRequest request = KT_buildRequest();
+    if (env_.onRequest) env_.onRequest(requestSummary(request));
     // libcurl gives up too, a moment after the wait: no transfer outlives its budget.
     request.totalTimeout = waitBudget() + 1.0;
     if (cleanCookie) zplatform::HttpCookieStore::shared().deleteAllCookies();

@@ -94,6 +94,10 @@ struct KT_webtoolsEnvironment {
     std::optional<std::string> language;             // none: first of preferredLanguages()
     std::optional<std::string> bundleVersion;        // none: bundleVersion()
     std::shared_ptr<const zplatform::InterfaceSource> interfaces; // null: the machine's
+    // Told of every transfer the client starts, on the client's thread: the message's actions
+    // ("OPEN", "WEBREQUEST 105", "EVENT 201", "CLOSE") or, for a plain page or download, the
+    // method and the address. Never the form's values (a password travels there).
+    std::function<void(const std::string& summary)> onRequest;
 };
 
 class KT_webtools {
@@ -251,6 +255,7 @@ class KT_webtools {
     std::uint64_t replyCap() const;
     bool sendEvent(const std::string& eventElement);
     const void* observerTarget() const;
+    std::string requestSummary(const zplatform::HttpRequest& request) const;
 
     KT_webtoolsDelegate* appDelegate_;
     KT_webtoolsEnvironment env_;
@@ -268,6 +273,7 @@ class KT_webtools {
     double timeoutOverride_ = 0;
     std::optional<std::string> sessionID_;
     std::vector<std::string> actionToSend_;
+    std::string eventSummary_; // "EVENT id" while an event is being sent
     std::optional<std::filesystem::path> downloadFile_;
     std::uint64_t maxResponseBytes_ = 0;
     std::function<void(long long, long long)> progressHandler_;

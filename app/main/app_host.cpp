@@ -66,6 +66,7 @@ AppHost::AppHost(AppOptions options) : options_(std::move(options)) {
     if (env.serverBase && env.serverBase->back() != '/') *env.serverBase += '/';
     env.random = options_.random ? options_.random : seededRandom();
     env.webtools.interfaces = options_.interfaces;
+    env.webtools.onRequest = [this](const std::string& summary) { log_.record("request", summary); };
     delegate_ = std::make_unique<ZephrunAppDelegate>(std::move(env));
 }
 
