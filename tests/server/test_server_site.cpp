@@ -237,6 +237,11 @@ TEST_F(Site, EveryConfiguredAddressAnswersAPage) {
     }
     auto [cssStatus, css] = server_.get("/site/style.css");
     EXPECT_EQ(cssStatus, 200);
+    // The service's own address leads to the site.
+    auto root = server_.client().Get("/");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->status, 303);
+    EXPECT_EQ(root->get_header_value("Location"), "/site/");
 }
 
 TEST_F(Site, VideoPagesPlayTheirClipsWithByteRanges) {
