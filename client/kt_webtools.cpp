@@ -120,9 +120,12 @@ struct KT_webtools::Transfer : zplatform::HttpConnectionDelegate,
             std::lock_guard lock(mutex);
             if (isFinish) return;
             received += static_cast<long long>(data.size());
-            over = static_cast<std::uint64_t>(received) > cap;
-            // An error status's page is kept in memory, for whoever looks into the failure.
-            if (!over && download && statusCode.value_or(0) < 400) {
+            // An error status's page is kept in memory, for whoever looks into the failure, and
+            // capped as memory is.
+            const bool toFile = download && statusCode.value_or(0) < 400;
+            over = static_cast<std::uint64_t>(received) >
+                   (toFile ? cap : std::min(cap, kMaxReplyBytes));
+            if (!over && toFile) {
                 spoiled = !download->write(data);
             } else if (!over) {
                 if (!receivedData) receivedData.emplace();

@@ -161,6 +161,11 @@ struct ContentServer::Impl {
     }
 
     void handleStatic(const http::Request& req, http::Response& res) const {
+        // The service's own address (url_omv) leads to the site.
+        if (req.path == "/") {
+            res.headers.emplace_back("Location", "/site/");
+            return answerText(res, 303, "see /site/");
+        }
         // A directory address names its index page.
         std::string path = req.path;
         if (path.back() == '/') path += "index.html";

@@ -257,7 +257,7 @@ struct Server::Impl {
             Response res;
             try {
                 handler(job.request, res);
-            } catch (const std::exception&) {
+            } catch (...) {
                 res = Response{};
                 res.status = 500;
                 res.setContent("internal error\n", "text/plain; charset=utf-8");

@@ -19,6 +19,27 @@ std::string field(const char* name, const char* label, const char* type, const s
            extra + "></p>\n";
 }
 
+// Every character past ASCII written as a numeric reference: the member account reads the
+// profile as ASCII text, so the page must be ASCII whatever the names hold.
+std::string asciiOnly(const std::string& html) {
+    std::string out;
+    out.reserve(html.size());
+    for (size_t i = 0; i < html.size();) {
+        auto c = static_cast<unsigned char>(html[i]);
+        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 1 || n == 0 || i + n > html.size()) {
+            out += n == 1 ? static_cast<char>(c) : '?';
+            ++i;
+            continue;
+        }
+        unsigned code = c & (0x7F >> n);
+        for (size_t k = 1; k < n; ++k) code = (code << 6) | (html[i + k] & 0x3F);
+        out += "&#" + std::to_string(code) + ";";
+        i += n;
+    }
+    return out;
+}
+
 const char* genderLabel(Lang lang, const std::string& gender) {
     if (gender == "male") return pick(lang, "Homme", "Man");
     if (gender == "female") return pick(lang, "Femme", "Woman");
@@ -61,7 +82,7 @@ std::string profilePage(Lang lang, const Member& m) {
     row(pick(lang, "Pays", "Country"), "country", m.country);
     body += "</dl>\n<p><a href=\"" + self(lang, "logout") + "\">" +
             pick(lang, "Se déconnecter", "Log out") + "</a></p>";
-    return page(lang, pick(lang, "Profil", "Profile"), body, other(lang, "profile"));
+    return asciiOnly(page(lang, pick(lang, "Profil", "Profile"), body, other(lang, "profile")));
 }
 
 std::string logoutPage(Lang lang) {

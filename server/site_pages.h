@@ -19,7 +19,8 @@ struct RegistrationForm {
 // with an error line when `error` is not empty.
 std::string loginPage(Lang lang, const std::string& login, const std::string& error);
 // The member's profile: one `<dd class="profile-profile_…">` per field, in the order first
-// name, last name, gender, age, country (the application reads them in that order).
+// name, last name, gender, age, country (the application reads them in that order). The page is
+// ASCII: every other character is a numeric reference ("D&#233;mo").
 std::string profilePage(Lang lang, const Member& member);
 std::string logoutPage(Lang lang);
 std::string registerPage(Lang lang, const RegistrationForm& form,

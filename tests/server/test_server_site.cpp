@@ -7,6 +7,7 @@
 #include <fstream>
 #include <regex>
 
+#include "client/html_unescape.h"
 #include "client/kt_webtools.h"
 #include "client/url_escape.h"
 #include "demo_server.h"
@@ -23,13 +24,14 @@ namespace {
 
 const std::string kFirstMarker = "<dd class=\"profile-profile_first\">";
 
-// The text between a profile marker and the next "</dd>", as the member account reads it.
+// The text between a profile marker and the next "</dd>", as the member account reads it, its
+// character references decoded.
 std::string profileField(const std::string& page, const std::string& key) {
     std::string marker = "<dd class=\"profile-profile_" + key + "\">";
     size_t at = page.find(marker);
     if (at == std::string::npos) return "<missing>";
     at += marker.size();
-    return page.substr(at, page.find("</dd>", at) - at);
+    return kt::stringByUnescapingHTML(page.substr(at, page.find("</dd>", at) - at));
 }
 
 class Site : public ::testing::Test {
@@ -96,6 +98,9 @@ TEST_F(Site, TheDemoMemberLogsInInTwoRequests) {
     EXPECT_EQ(profileField(profile, "age"), "29");
     EXPECT_EQ(profileField(profile, "country"), "France");
     EXPECT_NE(profile.find("<html lang=\"fr\">"), std::string::npos);
+    // Read as ASCII text by the member account: nothing past ASCII in it.
+    EXPECT_TRUE(std::all_of(profile.begin(), profile.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
     EXPECT_NE(siteLogin("demo", "zephrun", "en").find("<html lang=\"en\">"), std::string::npos);
 
     // Wrong credentials: no status, no cookie, and never the profile, cookie or not.
@@ -237,6 +242,11 @@ TEST_F(Site, EveryConfiguredAddressAnswersAPage) {
     }
     auto [cssStatus, css] = server_.get("/site/style.css");
     EXPECT_EQ(cssStatus, 200);
+    // The service's own address leads to the site.
+    auto root = server_.client().Get("/");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->status, 303);
+    EXPECT_EQ(root->get_header_value("Location"), "/site/");
 }
 
 TEST_F(Site, VideoPagesPlayTheirClipsWithByteRanges) {
