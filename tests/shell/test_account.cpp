@@ -4,7 +4,9 @@
 
 #include "app/account/connexion.h"
 #include "app/script/script_devices.h"
+#include "app/location/kt_cl_controller.h"
 #include "app/shell/login_overlay.h"
+#include "platform/run_loop.h"
 #include "client/persisted_keys.h"
 #include "platform/user_defaults.h"
 #include "server/member_store.h"
@@ -84,6 +86,7 @@ TEST(Account, EmptyFieldsWrongPasswordAndSiteDownEachGiveTheirAlert) {
     r.answerAlert(0);
 
     zephrun::Connexion& account = r.app().myConnexion();
+    r.app().loginOverlay()->loginField().setText("demo");
     account.setMyLogin("demo");
     r.app().loginOverlay()->passwordField().setText("wrong");
     r.app().clicOnValidLogin();
@@ -120,4 +123,25 @@ TEST(Account, CredentialsReachTheSiteAsTyped) {
 TEST(Account, ReplyChecksReadTheStatusAndTheProfileMarkers) {
     EXPECT_TRUE(zephrun::Connexion::firstReplyAccepts("{ \"STATUS\" : TRUE }"));
     EXPECT_FALSE(zephrun::Connexion::firstReplyAccepts("{\"status\":false}"));
+}
+
+TEST(Account, PositionArrivingDuringARequestIsSentAfterItWithoutASecondLock) {
+    AppRun r;
+    ASSERT_TRUE(r.launch());
+    r.answerAlert(0);
+    zephrun::Connexion& account = r.app().myConnexion();
+    zephrun::KT_CLController& locator = zephrun::KT_CLController::sharedInstance();
+    locator.setHasReponse(false);
+    locator.setDelegate(&account);
+    {
+        // Inside an interface turn, a request holds the lock and waits in a nested run.
+        zplatform::RunLoop::Turn turn(zplatform::RunLoop::main());
+        zephrun::RequestLock lock(r.app());
+        locator.didUpdateToLocation(45.76, 4.83, 10);
+        zplatform::RunLoop::main().runFor(0.3);
+        EXPECT_EQ(r.count("request", "WEBREQUEST 101"), 0);
+    }
+    ASSERT_TRUE(r.advanceUntil([&] { return r.count("request", "WEBREQUEST 101") == 1; }));
+    EXPECT_TRUE(account.isVisible());
+    EXPECT_FLOAT_EQ(account.myLatitude(), 45.76f);
 }
