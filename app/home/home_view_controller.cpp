@@ -242,6 +242,9 @@ void HomeViewController::loadBox() {
 
 void HomeViewController::showBoxContents(const BoxContents& contents) {
     auto news = std::make_shared<ui::View>(ui::Rect(8, 27, 75, 75));
+    // A veil over the box's picture keeps the small text readable.
+    news->setBackgroundColor(ui::Color{0, 0, 0, 0.72f});
+    news->setClipsToBounds(true);
     news->addSubview(whiteLabel({5, 0, 70, 17}, contents.newsDate, 1));
     news->addSubview(whiteLabel({2, 19, 71, 56}, contents.newsText, 5));
     myBoxes_[kSectionNews]->setContenu(news);

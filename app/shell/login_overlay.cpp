@@ -42,11 +42,13 @@ LoginOverlay::LoginOverlay(ZephrunAppDelegate& appDelegate) : appDelegate(appDel
     view_->addSubview(box);
 
     login_ = field({108, 116, 196, 44}, kLoginFieldTag, account.myLogin());
+    login_->setPlaceholder(texts::kLoginPlaceholder.in(french));
     login_->setReturnKeyType(ui::ReturnKeyType::Next);
     login_->setDelegate(this);
     view_->addSubview(login_);
     password_ = field({108, 161, 196, 44}, kPasswordFieldTag, account.myPassword());
     password_->setSecureTextEntry(true);
+    password_->setPlaceholder(texts::kPasswordPlaceholder.in(french));
     password_->setReturnKeyType(ui::ReturnKeyType::Go);
     password_->setDelegate(this);
     view_->addSubview(password_);

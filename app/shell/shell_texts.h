@@ -58,6 +58,8 @@ inline constexpr Localized kRegisterUnavailable{
 inline constexpr Localized kConfirmLogout{"Êtes-vous sûr de vouloir vous déconnecter ?",
                                           "Do you really want to be disconnected ?"};
 inline constexpr Localized kCancel{"Annuler", "Cancel"};
+inline constexpr Localized kLoginPlaceholder{"Identifiant", "Login"};
+inline constexpr Localized kPasswordPlaceholder{"Mot de passe", "Password"};
 inline constexpr Localized kSubscribe{"Inscription", "Subscribe"};
 inline constexpr Localized kValidate{"Valider", "Valid"};
 

@@ -270,6 +270,18 @@ const std::map<std::string, Painter>& painters() {
              r.fill(kInk.withAlpha(0.92f));
              r.fillBox({0, H(r) - 2, W(r), 2}, kAccent);
          }},
+        {"login-card",
+         // The login box: two light fields where the overlay lays its text fields (x 108, 196
+         // wide, 44 high, at y 54 and 99 of the box), a person and a padlock before them.
+         [](Raster& r, const Entry&) {
+             r.fill(kInk.withAlpha(0.92f));
+             r.fillBox({0, H(r) - 2, W(r), 2}, kAccent);
+             for (float y : {54.0f, 99.0f}) r.roundedBox({106, y + 2, 200, 40}, 8, kPaper);
+             r.circle(80, 66, 7, kWhite);
+             r.roundedBox({70, 75, 20, 11}, 5, kWhite);
+             r.ring(80, 112, 6, 2.5f, kWhite);
+             r.roundedBox({71, 114, 18, 14}, 3, kWhite);
+         }},
         {"band-back",
          [](Raster& r, const Entry&) {
              r.verticalGradient(all(r), kInk.withAlpha(0.9f), kInk.withAlpha(0.6f));
