@@ -215,8 +215,13 @@ float mxp4reader::getProgress() {
     if (!state_ || !state_->output) return 0;
     std::lock_guard lock(state_->render);
     if (!state_->package) return 0;
-    // What was rendered but not yet heard is the output's queue, not a fixed latency.
-    const int64_t position = mxp4Counter(state_->package, state_->output->framesQueued());
+    // What was rendered but not yet heard: the output's queue (not a fixed latency), and what
+    // the engine rendered ahead of our pulls in its own blocks.
+    const int64_t pulled = state_->output->framesPulled();
+    const int64_t engineAhead =
+        (MXP4_BUFFER_FRAMES - pulled % MXP4_BUFFER_FRAMES) % MXP4_BUFFER_FRAMES;
+    const int64_t position =
+        mxp4Counter(state_->package, state_->output->framesQueued() + engineAhead);
     int64_t length = 0, offset = 0;
     if (mxp4Progress(state_->package, position, &length, &offset) < 0 || length <= 0) return 0;
     return static_cast<float>(static_cast<double>(offset) / static_cast<double>(length));
