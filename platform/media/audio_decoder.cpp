@@ -165,13 +165,21 @@ AudioDecoder::Status AudioDecoder::open(MediaInput& input) {
         Status s = d.inputStatus(rc);
         return s == Status::kCorrupt ? Status::kNotMedia : s;
     }
-    rc = avformat_find_stream_info(d.format, nullptr);
-    if (rc < 0) {
-        Status s = d.inputStatus(rc);
-        return s == Status::kCorrupt ? Status::kNotMedia : s;
-    }
+    // Most containers describe the stream in their headers. Reading ahead to analyse it would
+    // wait for bytes still to come (a download in progress), so only a stream that is not
+    // described yet is analysed, briefly.
     const AVCodec* decoder = nullptr;
     d.stream = av_find_best_stream(d.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    if (d.stream < 0 || d.format->streams[d.stream]->codecpar->sample_rate <= 0 ||
+        d.format->streams[d.stream]->codecpar->ch_layout.nb_channels <= 0) {
+        d.format->max_analyze_duration = AV_TIME_BASE / 2;
+        rc = avformat_find_stream_info(d.format, nullptr);
+        if (rc < 0) {
+            Status s = d.inputStatus(rc);
+            return s == Status::kCorrupt ? Status::kNotMedia : s;
+        }
+        d.stream = av_find_best_stream(d.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    }
     if (d.stream < 0)
         return d.stream == AVERROR_DECODER_NOT_FOUND ? Status::kUnsupported : Status::kNotMedia;
     const AVCodecParameters* par = d.format->streams[d.stream]->codecpar;

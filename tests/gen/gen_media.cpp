@@ -1,9 +1,11 @@
-// Media fixtures encoded with FFmpeg's encoders: an MP3 preview (two tones, one per channel).
+// Media fixtures encoded with FFmpeg's encoders: an MP3 preview (two tones, one per channel) and
+// a FLAC file of noise in 16384-frame blocks (frames larger than a player's buffer).
 // Usage: gen_media OUTPUT_DIR
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
 }
 
 #include <cmath>
@@ -20,21 +22,24 @@ bool fail(const char* what) {
     return false;
 }
 
-// Writes `path` as MPEG audio layer III: 440 Hz on the left, 660 Hz on the right.
-bool writeMp3(const std::string& path) {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP3);
-    if (!codec) return fail("no MP3 encoder");
+// Writes `path` in `muxer` with `codecId`: 440 Hz on the left, 660 Hz on the right, or noise
+// in blocks of `blockFrames` when it is not 0.
+bool writeAudio(const std::string& path, const char* muxer, AVCodecID codecId,
+                AVSampleFormat sampleFormat, int blockFrames) {
+    const AVCodec* codec = avcodec_find_encoder(codecId);
+    if (!codec) return fail("no encoder");
     AVFormatContext* out = nullptr;
-    if (avformat_alloc_output_context2(&out, nullptr, "mp3", path.c_str()) < 0)
-        return fail("no MP3 muxer");
+    if (avformat_alloc_output_context2(&out, nullptr, muxer, path.c_str()) < 0)
+        return fail("no muxer");
     AVStream* stream = avformat_new_stream(out, nullptr);
     AVCodecContext* enc = avcodec_alloc_context3(codec);
     enc->sample_rate = kRate;
-    enc->sample_fmt = AV_SAMPLE_FMT_S16P;
+    enc->sample_fmt = sampleFormat;
     enc->bit_rate = 128000;
+    if (blockFrames) enc->frame_size = blockFrames;
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     av_channel_layout_copy(&enc->ch_layout, &stereo);
-    if (avcodec_open2(enc, codec, nullptr) < 0) return fail("cannot open the MP3 encoder");
+    if (avcodec_open2(enc, codec, nullptr) < 0) return fail("cannot open the encoder");
     avcodec_parameters_from_context(stream->codecpar, enc);
     stream->time_base = AVRational{1, kRate};
     if (avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 ||
@@ -45,6 +50,7 @@ bool writeMp3(const std::string& path) {
     AVPacket* packet = av_packet_alloc();
     const int total = static_cast<int>(kRate * kSeconds);
     int64_t at = 0;
+    uint32_t noise = 12345;
     auto drain = [&] {
         while (avcodec_receive_packet(enc, packet) == 0) {
             av_packet_rescale_ts(packet, enc->time_base, stream->time_base);
@@ -58,13 +64,23 @@ bool writeMp3(const std::string& path) {
         av_channel_layout_copy(&frame->ch_layout, &enc->ch_layout);
         frame->sample_rate = kRate;
         av_frame_get_buffer(frame, 0);
+        const bool planar = av_sample_fmt_is_planar(enc->sample_fmt);
         auto* left = reinterpret_cast<int16_t*>(frame->data[0]);
-        auto* right = reinterpret_cast<int16_t*>(frame->data[1]);
+        auto* right = planar ? reinterpret_cast<int16_t*>(frame->data[1]) : left + 1;
+        const int step = planar ? 1 : 2;
         for (int i = 0; i < frame->nb_samples; ++i) {
             const double t = static_cast<double>(at + i) / kRate;
             const bool inside = at + i < total;
-            left[i] = static_cast<int16_t>(inside ? 8000 * std::sin(2 * M_PI * 440 * t) : 0);
-            right[i] = static_cast<int16_t>(inside ? 8000 * std::sin(2 * M_PI * 660 * t) : 0);
+            noise = noise * 1664525u + 1013904223u;
+            const auto n = static_cast<int16_t>(noise >> 16);
+            left[i * step] =
+                static_cast<int16_t>(!inside       ? 0
+                                     : blockFrames ? n
+                                                   : 8000 * std::sin(2 * M_PI * 440 * t));
+            right[i * step] =
+                static_cast<int16_t>(!inside       ? 0
+                                     : blockFrames ? -n
+                                                   : 8000 * std::sin(2 * M_PI * 660 * t));
         }
         frame->pts = at;
         at += frame->nb_samples;
@@ -91,5 +107,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    return writeMp3(dir + "/tone.mp3") ? 0 : 1;
+    const bool ok =
+        writeAudio(dir + "/tone.mp3", "mp3", AV_CODEC_ID_MP3, AV_SAMPLE_FMT_S16P, 0) &&
+        writeAudio(dir + "/bigframes.flac", "flac", AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S16, 16384);
+    return ok ? 0 : 1;
 }
