@@ -241,6 +241,17 @@ const mxp4_package* mxp4reader::title() const {
     return state_ ? state_->package : nullptr;
 }
 
+double mxp4reader::secondsPlayed() const {
+    if (!state_ || !state_->output) return 0;
+    return static_cast<double>(state_->output->framesHeard()) / state_->rate;
+}
+
+void mxp4reader::inspect(const std::function<void(const mxp4_package*)>& fn) {
+    if (!state_) return;
+    std::lock_guard lock(state_->render);
+    if (state_->package) fn(state_->package);
+}
+
 bool mxp4reader::isStarted() const {
     return state_ && state_->output && !state_->askToStop.load();
 }
