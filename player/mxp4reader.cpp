@@ -50,10 +50,17 @@ struct mxp4reader::State {
 };
 
 namespace {
-// Releases in progress, so that a host can wait for them before it exits.
-std::mutex releasesMutex;
-std::condition_variable releasesDone;
-int releasesRunning = 0;
+// Releases in progress, so that a host can wait for them before it exits. Never destroyed: a
+// release thread may still be signalling it while the process exits.
+struct Releases {
+    std::mutex mutex;
+    std::condition_variable done;
+    int running = 0;
+};
+Releases& releases() {
+    static auto* r = new Releases;
+    return *r;
+}
 } // namespace
 
 std::unique_ptr<mxp4reader> mxp4reader::initWithFilename(const std::string& path,
@@ -147,8 +154,8 @@ void mxp4reader::audioRelease() {
     if (!state_) return;
     state_->askToStop.store(true, std::memory_order_release);
     {
-        std::lock_guard lock(releasesMutex);
-        ++releasesRunning;
+        std::lock_guard lock(releases().mutex);
+        ++releases().running;
     }
     // The thread owns the state from now on; this player no longer touches it.
     std::thread([st = std::move(state_)] {
@@ -159,18 +166,16 @@ void mxp4reader::audioRelease() {
             mxp4Release(st->package);
             st->package = nullptr;
         }
-        {
-            std::lock_guard lock(releasesMutex);
-            --releasesRunning;
-        }
-        releasesDone.notify_all();
+        std::lock_guard lock(releases().mutex);
+        --releases().running;
+        releases().done.notify_all();
     }).detach();
 }
 
 bool mxp4reader::waitForReleases(double seconds) {
-    std::unique_lock lock(releasesMutex);
-    return releasesDone.wait_for(lock, std::chrono::duration<double>(seconds),
-                                 [] { return releasesRunning == 0; });
+    std::unique_lock lock(releases().mutex);
+    return releases().done.wait_for(lock, std::chrono::duration<double>(seconds),
+                                    [] { return releases().running == 0; });
 }
 
 int mxp4reader::skinNb() {
