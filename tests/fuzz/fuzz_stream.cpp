@@ -2,6 +2,7 @@
 // them, through the decoder the player uses (probe, demux, decode, convert to 16-bit stereo) with
 // the player's limits. The first byte sets how many bytes each read gets (arrival in pieces).
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
