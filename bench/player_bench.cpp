@@ -119,11 +119,12 @@ BENCHMARK_CAPTURE(BM_StreamDecodesPreview, ogg, "stereo_44k.ogg")->Unit(benchmar
 BENCHMARK_CAPTURE(BM_StreamDecodesPreview, mp3, "tone.mp3")->Unit(benchmark::kMillisecond);
 
 // The longest single pull of the output while a release holds the render lock (the player's
-// one-second hold), against the longest pull while it renders. The goal: under 1 ms during a
-// release, because the callback never waits.
+// one-second hold), against the longest pull while it renders, in thread CPU time (what the
+// callback costs) and in wall time (which also shows any wait, and the machine's preemption).
+// The goal: under 1 ms during a release, because the callback never waits.
 void BM_CallbackDuringRelease(benchmark::State& state) {
     const std::string path = std::string(ZEPHRUN_DEMO_DIR) + "/mxt_2010.mxp4";
-    double longestRelease = 0, longestRender = 0;
+    double releaseCpu = 0, releaseWall = 0, renderCpu = 0, renderWall = 0;
     using Clock = std::chrono::steady_clock;
     for (auto _ : state) {
         auto backend = installRecording();
@@ -133,22 +134,28 @@ void BM_CallbackDuringRelease(benchmark::State& state) {
             return;
         }
         player->start();
-        auto pullOnce = [&] {
+        auto pullOnce = [&](double& cpuMax, double& wallMax) {
             const auto t0 = Clock::now();
+            const double c0 = threadCpuSeconds();
             backend->pumpFrames(zplayer::mxp4reader::kPullFrames);
-            return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+            cpuMax = std::max(cpuMax, (threadCpuSeconds() - c0) * 1e3);
+            wallMax = std::max(
+                wallMax, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            backend->takeRecording(); // the recording must not grow through the measure
         };
-        for (int i = 0; i < 20; ++i) longestRender = std::max(longestRender, pullOnce());
+        for (int i = 0; i < 20; ++i) pullOnce(renderCpu, renderWall);
         player->audioRelease();
         player.reset();
         // Pull as fast as the device could ask during the hold.
-        while (backend->openOutputs() > 0) longestRelease = std::max(longestRelease, pullOnce());
+        while (backend->openOutputs() > 0) pullOnce(releaseCpu, releaseWall);
         zplayer::mxp4reader::waitForReleases(5);
         backend->takeRecording();
         zplatform::AudioSession::setBackend(nullptr);
     }
-    state.counters["longest_pull_ms_release"] = longestRelease;
-    state.counters["longest_pull_ms_render"] = longestRender;
+    state.counters["release_cpu_ms"] = releaseCpu;
+    state.counters["release_wall_ms"] = releaseWall;
+    state.counters["render_cpu_ms"] = renderCpu;
+    state.counters["render_wall_ms"] = renderWall;
 }
 BENCHMARK(BM_CallbackDuringRelease)->Unit(benchmark::kMillisecond)->Iterations(2);
 

@@ -1,8 +1,8 @@
 // libFuzzer target of the stream player's input: the bytes of a download, as a server sends
 // them, through the decoder the player uses (probe, demux, decode, convert to 16-bit stereo) with
 // the player's limits. The first byte sets how many bytes each read gets (arrival in pieces).
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
