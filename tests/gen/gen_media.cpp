@@ -1,16 +1,19 @@
-// Media fixtures encoded with FFmpeg's encoders: an MP3 preview (two tones, one per channel) and
-// a FLAC file of noise in 16384-frame blocks (frames larger than a player's buffer).
+// Media fixtures encoded with FFmpeg's encoders: an MP3 preview (two tones, one per channel), a
+// FLAC file of noise in 16384-frame blocks (frames larger than a player's buffer), and a short
+// video clip (WebM: VP8 pictures of a colour that changes every frame, Vorbis sound).
 // Usage: gen_media OUTPUT_DIR
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/samplefmt.h>
+#include <libswscale/swscale.h>
 }
 
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -99,6 +102,109 @@ bool writeAudio(const std::string& path, const char* muxer, AVCodecID codecId,
     return true;
 }
 
+// 12 pictures of 64 × 48 at 10 per second, picture k filled with red 20 k and blue 255 - 20 k,
+// and 1.2 s of a 440 Hz tone.
+bool writeClip(const std::string& path) {
+    constexpr int kW = 64, kH = 48, kFrames = 12, kFps = 10;
+    AVFormatContext* out = nullptr;
+    if (avformat_alloc_output_context2(&out, nullptr, "webm", path.c_str()) < 0)
+        return fail("no WebM muxer");
+    const AVCodec* vcodec = avcodec_find_encoder(AV_CODEC_ID_VP8);
+    const AVCodec* acodec = avcodec_find_encoder_by_name("libvorbis");
+    if (!vcodec || !acodec) return fail("no VP8 or Vorbis encoder");
+    AVStream* vs = avformat_new_stream(out, nullptr);
+    AVCodecContext* venc = avcodec_alloc_context3(vcodec);
+    venc->width = kW;
+    venc->height = kH;
+    venc->pix_fmt = AV_PIX_FMT_YUV420P;
+    venc->time_base = AVRational{1, kFps};
+    venc->framerate = AVRational{kFps, 1};
+    venc->bit_rate = 200000;
+    venc->gop_size = 4;
+    if (out->oformat->flags & AVFMT_GLOBALHEADER) venc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(venc, vcodec, nullptr) < 0) return fail("cannot open VP8");
+    avcodec_parameters_from_context(vs->codecpar, venc);
+    vs->time_base = venc->time_base;
+
+    AVStream* as = avformat_new_stream(out, nullptr);
+    AVCodecContext* aenc = avcodec_alloc_context3(acodec);
+    aenc->sample_rate = kRate;
+    aenc->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    av_channel_layout_copy(&aenc->ch_layout, &stereo);
+    aenc->bit_rate = 96000;
+    if (out->oformat->flags & AVFMT_GLOBALHEADER) aenc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(aenc, acodec, nullptr) < 0) return fail("cannot open Vorbis");
+    avcodec_parameters_from_context(as->codecpar, aenc);
+    as->time_base = AVRational{1, kRate};
+    if (avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 ||
+        avformat_write_header(out, nullptr) < 0)
+        return fail("cannot write the clip");
+
+    AVPacket* packet = av_packet_alloc();
+    auto drain = [&](AVCodecContext* enc, AVStream* st) {
+        while (avcodec_receive_packet(enc, packet) == 0) {
+            av_packet_rescale_ts(packet, enc->time_base, st->time_base);
+            packet->stream_index = st->index;
+            av_interleaved_write_frame(out, packet);
+        }
+    };
+    SwsContext* sws = sws_getContext(kW, kH, AV_PIX_FMT_RGBA, kW, kH, AV_PIX_FMT_YUV420P,
+                                     SWS_BILINEAR, nullptr, nullptr, nullptr);
+    std::vector<uint8_t> rgba(kW * kH * 4);
+    for (int k = 0; k < kFrames; ++k) {
+        for (int i = 0; i < kW * kH; ++i) {
+            rgba[4 * i] = static_cast<uint8_t>(20 * k);
+            rgba[4 * i + 1] = 40;
+            rgba[4 * i + 2] = static_cast<uint8_t>(255 - 20 * k);
+            rgba[4 * i + 3] = 255;
+        }
+        AVFrame* f = av_frame_alloc();
+        f->width = kW;
+        f->height = kH;
+        f->format = AV_PIX_FMT_YUV420P;
+        av_frame_get_buffer(f, 0);
+        const uint8_t* src[1] = {rgba.data()};
+        const int stride[1] = {kW * 4};
+        sws_scale(sws, src, stride, 0, kH, f->data, f->linesize);
+        f->pts = k;
+        avcodec_send_frame(venc, f);
+        av_frame_free(&f);
+        drain(venc, vs);
+    }
+    avcodec_send_frame(venc, nullptr);
+    drain(venc, vs);
+    sws_freeContext(sws);
+
+    const int total = kRate * kFrames / kFps;
+    for (int at = 0; at < total; at += aenc->frame_size) {
+        AVFrame* f = av_frame_alloc();
+        f->nb_samples = aenc->frame_size;
+        f->format = aenc->sample_fmt;
+        av_channel_layout_copy(&f->ch_layout, &aenc->ch_layout);
+        f->sample_rate = kRate;
+        av_frame_get_buffer(f, 0);
+        for (int c = 0; c < 2; ++c) {
+            auto* d = reinterpret_cast<float*>(f->data[c]);
+            for (int i = 0; i < f->nb_samples; ++i)
+                d[i] = 0.3f * static_cast<float>(std::sin(2 * M_PI * 440 * (at + i) / kRate));
+        }
+        f->pts = at;
+        avcodec_send_frame(aenc, f);
+        av_frame_free(&f);
+        drain(aenc, as);
+    }
+    avcodec_send_frame(aenc, nullptr);
+    drain(aenc, as);
+    av_write_trailer(out);
+    avio_closep(&out->pb);
+    av_packet_free(&packet);
+    avcodec_free_context(&venc);
+    avcodec_free_context(&aenc);
+    avformat_free_context(out);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +215,7 @@ int main(int argc, char** argv) {
     const std::string dir = argv[1];
     const bool ok =
         writeAudio(dir + "/tone.mp3", "mp3", AV_CODEC_ID_MP3, AV_SAMPLE_FMT_S16P, 0) &&
-        writeAudio(dir + "/bigframes.flac", "flac", AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S16, 16384);
+        writeAudio(dir + "/bigframes.flac", "flac", AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S16, 16384) &&
+        writeClip(dir + "/clip.webm");
     return ok ? 0 : 1;
 }
