@@ -17,6 +17,7 @@
 #include "platform/audio/music_volume.h"
 #include "platform/audio/recording_audio_backend.h"
 #include "platform/media/audio_decoder.h"
+#include "platform/media/video_decoder.h"
 #include "player/mxp4reader.h"
 
 namespace {
@@ -117,6 +118,40 @@ void BM_StreamDecodesPreview(benchmark::State& state, const char* file) {
 }
 BENCHMARK_CAPTURE(BM_StreamDecodesPreview, ogg, "stereo_44k.ogg")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_StreamDecodesPreview, mp3, "tone.mp3")->Unit(benchmark::kMillisecond);
+
+// A whole clip through the web view's video decoder (demux, VP8 and Vorbis decoding, pictures
+// converted to RGBA, sound to 16-bit stereo); "core_share" is CPU time over the clip's length.
+void BM_VideoDecodesClip(benchmark::State& state, const char* file) {
+    std::ifstream in(std::string(ZEPHRUN_TEST_DATA_DIR) + "/" + file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    if (bytes.empty()) {
+        state.SkipWithError("fixture missing (build target media_fixtures)");
+        return;
+    }
+    double cpu = 0, clip = 0;
+    for (auto _ : state) {
+        const double before = threadCpuSeconds();
+        MemoryInput input(bytes);
+        zplatform::VideoDecoder decoder;
+        if (decoder.open(input) != zplatform::VideoDecoder::Status::kOk) {
+            state.SkipWithError("does not decode");
+            return;
+        }
+        std::vector<zplatform::VideoPicture> pictures;
+        std::vector<int16_t> pcm;
+        double last = 0;
+        while (decoder.decode(pictures, pcm) == zplatform::VideoDecoder::Status::kOk) {
+            for (const auto& p : pictures) last = std::max(last, p.time);
+            pictures.clear();
+        }
+        cpu += threadCpuSeconds() - before;
+        clip += std::max(last + 0.1, static_cast<double>(pcm.size() / 2) / decoder.sampleRate());
+    }
+    state.counters["core_share"] = cpu / clip;
+}
+BENCHMARK_CAPTURE(BM_VideoDecodesClip, webm_64x48, "clip.webm")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_VideoDecodesClip, webm_320x240, "clip_qvga.webm")
+    ->Unit(benchmark::kMillisecond);
 
 // The longest single pull of the output while a release holds the render lock (the player's
 // one-second hold), against the longest pull while it renders, in thread CPU time (what the

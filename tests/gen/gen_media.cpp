@@ -1,6 +1,7 @@
 // Media fixtures encoded with FFmpeg's encoders: an MP3 preview (two tones, one per channel), a
-// FLAC file of noise in 16384-frame blocks (frames larger than a player's buffer), and a short
-// video clip (WebM: VP8 pictures of a colour that changes every frame, Vorbis sound).
+// FLAC file of noise in 16384-frame blocks (frames larger than a player's buffer), and two video
+// clips (WebM: VP8 pictures of a colour that changes every frame, Vorbis sound): a short small
+// one for the tests, three seconds at 320 × 240 for the benchmark.
 // Usage: gen_media OUTPUT_DIR
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -102,10 +103,9 @@ bool writeAudio(const std::string& path, const char* muxer, AVCodecID codecId,
     return true;
 }
 
-// 12 pictures of 64 × 48 at 10 per second, picture k filled with red 20 k and blue 255 - 20 k,
-// and 1.2 s of a 440 Hz tone.
-bool writeClip(const std::string& path) {
-    constexpr int kW = 64, kH = 48, kFrames = 12, kFps = 10;
+// `kFrames` pictures of kW × kH at kFps per second, picture k filled with red 20 k and blue
+// 255 - 20 k (modulo 256) crossed by a moving bar, and a 440 Hz tone as long as the pictures.
+bool writeClip(const std::string& path, int kW, int kH, int kFrames, int kFps) {
     AVFormatContext* out = nullptr;
     if (avformat_alloc_output_context2(&out, nullptr, "webm", path.c_str()) < 0)
         return fail("no WebM muxer");
@@ -154,8 +154,9 @@ bool writeClip(const std::string& path) {
     std::vector<uint8_t> rgba(kW * kH * 4);
     for (int k = 0; k < kFrames; ++k) {
         for (int i = 0; i < kW * kH; ++i) {
+            const bool bar = kW > 64 && (i % kW) / 8 == k % (kW / 8);
             rgba[4 * i] = static_cast<uint8_t>(20 * k);
-            rgba[4 * i + 1] = 40;
+            rgba[4 * i + 1] = bar ? 255 : 40;
             rgba[4 * i + 2] = static_cast<uint8_t>(255 - 20 * k);
             rgba[4 * i + 3] = 255;
         }
@@ -216,6 +217,7 @@ int main(int argc, char** argv) {
     const bool ok =
         writeAudio(dir + "/tone.mp3", "mp3", AV_CODEC_ID_MP3, AV_SAMPLE_FMT_S16P, 0) &&
         writeAudio(dir + "/bigframes.flac", "flac", AV_CODEC_ID_FLAC, AV_SAMPLE_FMT_S16, 16384) &&
-        writeClip(dir + "/clip.webm");
+        writeClip(dir + "/clip.webm", 64, 48, 12, 10) &&
+        writeClip(dir + "/clip_qvga.webm", 320, 240, 75, 25);
     return ok ? 0 : 1;
 }
