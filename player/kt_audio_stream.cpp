@@ -247,9 +247,12 @@ struct KT_AudioStream::Impl : std::enable_shared_from_this<Impl> {
     }
 
     void startOutput() {
-        std::lock_guard lock(outputMutex);
-        if (finished.load() || !output) return;
-        output->resume();
+        {
+            std::lock_guard lock(outputMutex);
+            if (finished.load() || !output) return;
+            output->resume();
+        }
+        // Outside the output's lock: stopPlayback() takes the two the other way round.
         markPlaying();
     }
 

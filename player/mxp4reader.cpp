@@ -50,10 +50,17 @@ struct mxp4reader::State {
 };
 
 namespace {
-// Releases in progress, so that a host can wait for them before it exits.
-std::mutex releasesMutex;
-std::condition_variable releasesDone;
-int releasesRunning = 0;
+// Releases in progress, so that a host can wait for them before it exits. Never destroyed: a
+// release thread may still be signalling it while the process exits.
+struct Releases {
+    std::mutex mutex;
+    std::condition_variable done;
+    int running = 0;
+};
+Releases& releases() {
+    static auto* r = new Releases;
+    return *r;
+}
 } // namespace
 
 std::unique_ptr<mxp4reader> mxp4reader::initWithFilename(const std::string& path,
@@ -147,8 +154,8 @@ void mxp4reader::audioRelease() {
     if (!state_) return;
     state_->askToStop.store(true, std::memory_order_release);
     {
-        std::lock_guard lock(releasesMutex);
-        ++releasesRunning;
+        std::lock_guard lock(releases().mutex);
+        ++releases().running;
     }
     // The thread owns the state from now on; this player no longer touches it.
     std::thread([st = std::move(state_)] {
@@ -159,18 +166,16 @@ void mxp4reader::audioRelease() {
             mxp4Release(st->package);
             st->package = nullptr;
         }
-        {
-            std::lock_guard lock(releasesMutex);
-            --releasesRunning;
-        }
-        releasesDone.notify_all();
+        std::lock_guard lock(releases().mutex);
+        --releases().running;
+        releases().done.notify_all();
     }).detach();
 }
 
 bool mxp4reader::waitForReleases(double seconds) {
-    std::unique_lock lock(releasesMutex);
-    return releasesDone.wait_for(lock, std::chrono::duration<double>(seconds),
-                                 [] { return releasesRunning == 0; });
+    std::unique_lock lock(releases().mutex);
+    return releases().done.wait_for(lock, std::chrono::duration<double>(seconds),
+                                    [] { return releases().running == 0; });
 }
 
 int mxp4reader::skinNb() {
@@ -215,8 +220,13 @@ float mxp4reader::getProgress() {
     if (!state_ || !state_->output) return 0;
     std::lock_guard lock(state_->render);
     if (!state_->package) return 0;
-    // What was rendered but not yet heard is the output's queue, not a fixed latency.
-    const int64_t position = mxp4Counter(state_->package, state_->output->framesQueued());
+    // What was rendered but not yet heard: the output's queue (not a fixed latency), and what
+    // the engine rendered ahead of our pulls in its own blocks.
+    const int64_t pulled = state_->output->framesPulled();
+    const int64_t engineAhead =
+        (MXP4_BUFFER_FRAMES - pulled % MXP4_BUFFER_FRAMES) % MXP4_BUFFER_FRAMES;
+    const int64_t position =
+        mxp4Counter(state_->package, state_->output->framesQueued() + engineAhead);
     int64_t length = 0, offset = 0;
     if (mxp4Progress(state_->package, position, &length, &offset) < 0 || length <= 0) return 0;
     return static_cast<float>(static_cast<double>(offset) / static_cast<double>(length));
@@ -234,6 +244,17 @@ void mxp4reader::updateLevelVolume(float volume) {
 
 const mxp4_package* mxp4reader::title() const {
     return state_ ? state_->package : nullptr;
+}
+
+double mxp4reader::secondsPlayed() const {
+    if (!state_ || !state_->output) return 0;
+    return static_cast<double>(state_->output->framesHeard()) / state_->rate;
+}
+
+void mxp4reader::inspect(const std::function<void(const mxp4_package*)>& fn) {
+    if (!state_) return;
+    std::lock_guard lock(state_->render);
+    if (state_->package) fn(state_->package);
 }
 
 bool mxp4reader::isStarted() const {

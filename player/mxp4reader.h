@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,6 +67,11 @@ class mxp4reader {
 
     // True between start() and audioRelease() while the output exists.
     bool isStarted() const;
+    // Seconds of audio heard since start().
+    double secondsPlayed() const;
+    // Runs `fn` with the package under the render lock (nothing after release). For tools
+    // that show more of the mix than the player's accessors do.
+    void inspect(const std::function<void(const mxp4_package*)>& fn);
     // Waits up to `seconds` for every release in progress (of any player) to finish; false when
     // one is still running. For hosts about to exit, and tests.
     static bool waitForReleases(double seconds);

@@ -8,7 +8,7 @@ packages=(
     libvorbisidec-dev libogg-dev libvorbis-dev
     libcurl4-openssl-dev libexpat1-dev nettle-dev
     libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-open-sans fonts-liberation2
-    libavformat-dev libavcodec-dev libswresample-dev
+    libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
     libcpp-httplib-dev libsqlite3-dev libstb-dev nlohmann-json3-dev
     libgif-dev fonts-dejavu-core
     libgeoclue-2-dev

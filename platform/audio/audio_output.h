@@ -45,6 +45,8 @@ class AudioOutput {
 
     bool isRunning() const { return running_.load(std::memory_order_acquire); }
     bool isClosed() const { return closed_.load(std::memory_order_acquire); }
+    // Frames pulled from the source so far.
+    int64_t framesPulled() const { return pulled_.load(std::memory_order_acquire); }
     // Frames handed to the device (or the recording) so far.
     int64_t framesDelivered() const { return delivered_.load(std::memory_order_acquire); }
     // Frames the listener has heard so far.

@@ -89,8 +89,9 @@ void RecordingAudioBackend::pumpFrames(int64_t frames) {
     }
     std::vector<int16_t> mixed(static_cast<size_t>(frames) * 2, 0);
     std::vector<int16_t> buffer;
+    // Only outputs that play are touched: their owners set them up before resume().
+    std::erase_if(outputs, [](Output* out) { return !out->isRunning(); });
     for (Output* out : outputs) {
-        if (!out->isRunning()) continue;
         // Each output plays the same span of time at its own rate.
         const double exact = static_cast<double>(frames) * out->sampleRate() / rate + out->carry;
         const auto own = static_cast<int64_t>(std::floor(exact));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "platform/run_loop.h"
 #include "platform/ui/canvas.h"
@@ -130,6 +131,7 @@ void WebView::loadHTMLString(const std::string& html, const std::string& baseURL
     loading_ = true;
     startDelivered_ = false;
     showPage(htmlToText(html));
+    showVideo(html, baseURL);
     std::weak_ptr<int> generation = generation_;
     zplatform::RunLoop::current().post([this, generation] {
         if (generation.expired()) return;
@@ -143,6 +145,7 @@ void WebView::loadHTMLString(const std::string& html, const std::string& baseURL
 
 void WebView::stopLoading() {
     generation_ = std::make_shared<int>(0);
+    video_.reset();
     if (loader_) {
         loader_->cancel();
         // The loader may be on the stack (a delegate stopping from its callback).
@@ -190,6 +193,7 @@ void WebView::loadFinished(const zplatform::HttpResponse& response, std::string 
         showPage(std::move(page));
     } else {
         showPage(htmlToText(body));
+        showVideo(body, url_);
     }
     if (delegate_) delegate_->webViewDidFinishLoad(*this);
 }
@@ -203,11 +207,71 @@ void WebView::loadFailed(const zplatform::HttpError& error) {
 }
 
 void WebView::showPage(WebPageText page) {
+    video_.reset();
+    videoElement_.reset();
     page_ = std::move(page);
     offsetY_ = 0;
     layoutWidth_ = -1;
     relayout();
     setNeedsDisplay();
+}
+
+void WebView::showVideo(std::string_view html, const std::string& baseURL) {
+    videoElement_ = findVideoElement(html);
+    if (!videoElement_) return;
+    const std::string url = resolveURL(baseURL, videoElement_->src);
+    std::weak_ptr<int> generation = generation_;
+    // Called on the interface thread by the video; the box may change size with its first
+    // picture.
+    video_ = std::make_unique<WebVideo>(url, [this, generation] {
+        if (generation.expired()) return;
+        layoutWidth_ = -1;
+        relayout();
+        setNeedsDisplay();
+    });
+    layoutWidth_ = -1;
+    relayout();
+}
+
+Size WebView::videoBoxSize() const {
+    if (!videoElement_) return {};
+    const Size picture = video_ ? video_->pictureSize() : Size{};
+    float w = videoElement_->width, h = videoElement_->height;
+    if (w <= 0 && h <= 0) {
+        w = picture.width > 0 ? picture.width : 320;
+        h = picture.width > 0 ? picture.height : 180;
+    } else if (w <= 0) {
+        w = picture.height > 0 ? h * picture.width / picture.height : h * 16 / 9;
+    } else if (h <= 0) {
+        h = picture.width > 0 ? w * picture.height / picture.width : w * 9 / 16;
+    }
+    const float room = std::max(0.0f, bounds().width() - 2 * kMargin);
+    if (w > room && w > 0) {
+        h = h * room / w;
+        w = room;
+    }
+    return {w, h};
+}
+
+float WebView::lineHeight(const FontMetrics& metrics, const Line& line) const {
+    if (line.height > 0) return line.height;
+    Font titleFont{font_.family, font_.size * 1.3f, true};
+    return metrics.lineHeight(line.title ? titleFont : font_);
+}
+
+Rect WebView::videoRect() const {
+    if (!videoElement_) return {};
+    FixedFontMetrics fixed;
+    const FontMetrics& metrics = window() ? window()->metrics() : fixed;
+    float y = bounds().minY() + kMargin - offsetY_;
+    for (const auto& l : layout_) {
+        if (l.height > 0) {
+            const Size box = videoBoxSize();
+            return {bounds().minX() + kMargin, y, box.width, box.height};
+        }
+        y += lineHeight(metrics, l);
+    }
+    return {};
 }
 
 void WebView::setFont(const Font& font) {
@@ -223,7 +287,8 @@ void WebView::setFrame(const Rect& frame) {
 }
 
 void WebView::didMoveToWindow() {
-    layoutWidth_ = -1; // the window's metrics may differ
+    if (!window() && video_) video_->pause(); // off screen: not heard
+    layoutWidth_ = -1;                        // the window's metrics may differ
     relayout();
 }
 
@@ -241,8 +306,12 @@ void WebView::relayout() {
         }
         layout_.push_back({"", false});
     }
-    for (const auto& line : page_.lines) {
-        for (auto& l : wrapWords(metrics, font_, line, width))
+    const size_t videoLine =
+        videoElement_ ? std::min(videoElement_->line, page_.lines.size()) : SIZE_MAX;
+    for (size_t i = 0; i <= page_.lines.size(); ++i) {
+        if (i == videoLine) layout_.push_back({"", false, std::max(1.0f, videoBoxSize().height)});
+        if (i == page_.lines.size()) break;
+        for (auto& l : wrapWords(metrics, font_, page_.lines[i], width))
             layout_.push_back({std::move(l), false});
     }
     setContentOffsetY(offsetY_);
@@ -253,7 +322,7 @@ float WebView::contentHeight() const {
     FixedFontMetrics fixed;
     const FontMetrics& metrics = window() ? window()->metrics() : fixed;
     float h = 2 * kMargin;
-    for (const auto& l : layout_) h += metrics.lineHeight(l.title ? titleFont : font_);
+    for (const auto& l : layout_) h += lineHeight(metrics, l);
     return h;
 }
 
@@ -271,7 +340,8 @@ void WebView::draw(Canvas& canvas) const {
     float y = b.minY() + kMargin - offsetY_;
     for (const auto& l : layout_) {
         const Font& f = l.title ? titleFont : font_;
-        float h = metrics.lineHeight(f);
+        float h = lineHeight(metrics, l);
+        if (l.height > 0 && y + h >= b.minY() && y <= b.maxY()) drawVideo(canvas, y);
         if (y + h >= b.minY() && y <= b.maxY() && !l.text.empty()) {
             canvas.drawText(l.text, f, Color::gray(0.1f), {b.minX() + kMargin, y});
         }
@@ -280,8 +350,31 @@ void WebView::draw(Canvas& canvas) const {
     }
 }
 
-void WebView::touchesBegan(const TouchSet&, const Event&) {
+void WebView::drawVideo(Canvas& canvas, float y) const {
+    // A clip that cannot play shows nothing.
+    if (!video_ || video_->failed()) return;
+    const Size box = videoBoxSize();
+    const Rect r{bounds().minX() + kMargin, y, box.width, box.height};
+    canvas.fillRect(r, Color::black());
+    const Image& picture = video_->picture();
+    if (picture) {
+        // Scaled to fit the box, its aspect kept.
+        const Size p = picture.size();
+        const float scale = std::min(r.width() / p.width, r.height() / p.height);
+        const float w = p.width * scale, h = p.height * scale;
+        canvas.drawImage(picture, {0, 0, p.width, p.height},
+                         {r.minX() + (r.width() - w) / 2, r.minY() + (r.height() - h) / 2, w, h});
+    }
+    if (!video_->isPlaying()) {
+        // The play mark: a light disc in the middle.
+        const float d = std::min({40.0f, r.width() / 2, r.height() / 2});
+        canvas.fillEllipse({r.midX() - d / 2, r.midY() - d / 2, d, d}, Color::gray(1.0f, 0.6f));
+    }
+}
+
+void WebView::touchesBegan(const TouchSet& touches, const Event&) {
     dragging_ = true;
+    if (!touches.empty()) touchStart_ = touches.front()->locationInView(this);
 }
 
 void WebView::touchesMoved(const TouchSet& touches, const Event&) {
@@ -291,8 +384,14 @@ void WebView::touchesMoved(const TouchSet& touches, const Event&) {
     setContentOffsetY(offsetY_ - dy);
 }
 
-void WebView::touchesEnded(const TouchSet&, const Event&) {
+void WebView::touchesEnded(const TouchSet& touches, const Event&) {
     dragging_ = false;
+    if (!video_ || touches.empty()) return;
+    const Point p = touches.front()->locationInView(this);
+    // A tap (not a drag) on the box plays or pauses the clip.
+    if (std::abs(p.x - touchStart_.x) < 8 && std::abs(p.y - touchStart_.y) < 8 &&
+        videoRect().contains(p))
+        video_->toggle();
 }
 
 } // namespace ui

@@ -1,5 +1,7 @@
 // WebView: loads a page over HTTP and shows its text (title, paragraphs, line breaks),
-// scrolled vertically by dragging.
+// scrolled vertically by dragging. The page's first <video> element plays in a box among the
+// lines (WebVideo): its first picture before it plays, a tap on the box plays or pauses it; the
+// clip stops when another page loads, loading stops or the view goes away.
 //
 // Delegate order for one load: webViewDidStartLoad, then exactly one of webViewDidFinishLoad
 // or didFailLoadWithError — the HTTP status as the code for a page answered with 400 or more,
@@ -8,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "platform/ui/font.h"
 #include "platform/ui/view.h"
 #include "platform/ui/web_page_text.h"
+#include "platform/ui/web_video.h"
 
 namespace ui {
 
@@ -58,6 +62,11 @@ class WebView : public View {
     // Bodies beyond this size are cut (bytes).
     static constexpr size_t kMaxPageBytes = 8 << 20;
 
+    // The page's video, null when it has none.
+    WebVideo* video() const { return video_.get(); }
+    // The video's box in this view's coordinates (empty without a video).
+    Rect videoRect() const;
+
     void setFrame(const Rect& frame) override;
     void draw(Canvas& canvas) const override;
     void touchesBegan(const TouchSet& touches, const Event& event) override;
@@ -71,6 +80,7 @@ class WebView : public View {
     class Loader;
     friend class Loader;
     void showPage(WebPageText page);
+    void showVideo(std::string_view html, const std::string& baseURL);
     void relayout();
     void deliverStart();
     void loadFinished(const zplatform::HttpResponse& response, std::string body);
@@ -87,7 +97,14 @@ class WebView : public View {
     struct Line {
         std::string text;
         bool title = false;
+        float height = 0; // the video's box: its height, no text
     };
+    float lineHeight(const FontMetrics& metrics, const Line& line) const;
+    void drawVideo(Canvas& canvas, float y) const;
+    Size videoBoxSize() const;
+    std::unique_ptr<WebVideo> video_;
+    std::optional<VideoElement> videoElement_;
+    Point touchStart_;
     std::vector<Line> layout_;
     float layoutWidth_ = -1;
     float offsetY_ = 0;

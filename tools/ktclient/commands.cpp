@@ -4,6 +4,7 @@
 
 #include "client/cipher.h"
 #include "client/html_unescape.h"
+#include "ktclient/listen_command.h"
 #include "ktclient/network_commands.h"
 
 namespace ktclient {
@@ -13,7 +14,8 @@ constexpr const char* kUsage = "usage: ktclient encrypt TEXT\n"
                                "       ktclient decrypt CIPHERTEXT\n"
                                "       ktclient unescape TEXT\n"
                                "       ktclient open URL\n"
-                               "       ktclient request URL ID [NAME=VALUE]...\n";
+                               "       ktclient request URL ID [NAME=VALUE]...\n"
+                               "       ktclient listen URL [--seconds S] [-o OUT.wav]\n";
 
 int usage(std::ostream& err, const std::string& problem) {
     err << "ktclient: " << problem << "\n" << kUsage;
@@ -56,6 +58,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "request") {
         if (operands < 2) return usage(err, "request takes URL ID [NAME=VALUE]...");
         return runRequest(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    }
+    if (command == "listen") {
+        if (operands < 1) return usage(err, "listen takes URL [--seconds S] [-o OUT.wav]");
+        return runListen(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
     }
     return usage(err, "unknown command \"" + command + "\"");
 }
