@@ -97,7 +97,7 @@ fi
 
 rm -rf out/app
 mkdir -p out/app
-if ! "$app" --headless --seed 7 --data-dir out/app/data --server "$server_url" \
+if ! "$app" --headless --seed 7 --lang fr --data-dir out/app/data --server "$server_url" \
     --script scripts/demo-tour.zephrun --out out/app; then
     echo "run.sh: the demo tour failed (see out/app/log.txt)" >&2
     exit 1
