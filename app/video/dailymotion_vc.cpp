@@ -31,13 +31,13 @@ DailymotionVC::DailymotionVC(ZephrunAppDelegate& appDelegate) : appDelegate(appD
     close->setBackgroundColor(tint);
     close->addTarget([this](ui::Control&) { hideDaily(); }, ui::ControlEvent::TouchUpInside);
     view_->addSubview(close);
-    auto label = std::make_shared<ui::Label>(ui::Rect(200, 15, 90, 30));
-    label->setText(texts::kClose.in(appDelegate.isFrench()));
-    label->setTextColor(ui::Color::white());
-    label->setFont(ui::Font::named("Trebuchet MS", 15));
-    label->setTextAlignment(ui::TextAlignment::Right);
-    label->setUserInteractionEnabled(false);
-    view_->addSubview(label);
+    closeLabel_ = std::make_shared<ui::Label>(ui::Rect(200, 15, 90, 30));
+    closeLabel_->setText(texts::kClose.in(appDelegate.isFrench()));
+    closeLabel_->setTextColor(ui::Color::white());
+    closeLabel_->setFont(ui::Font::named("Trebuchet MS", 15));
+    closeLabel_->setTextAlignment(ui::TextAlignment::Right);
+    closeLabel_->setUserInteractionEnabled(false);
+    view_->addSubview(closeLabel_);
     d_loading = std::make_shared<ui::ActivityIndicatorView>(ui::ActivityIndicatorStyle::White);
     d_loading->setCenter({175, 31});
     view_->addSubview(d_loading);
@@ -50,6 +50,8 @@ DailymotionVC::~DailymotionVC() {
 }
 
 void DailymotionVC::loadDailymotion(const std::string& address) {
+    // The page is kept between videos; the language may have changed meanwhile.
+    closeLabel_->setText(texts::kClose.in(appDelegate.isFrench()));
     std::string cleaned;
     for (char c : address)
         if (c != ' ' && c != '\n' && c != '\t' && c != '\r') cleaned += c;
@@ -57,7 +59,9 @@ void DailymotionVC::loadDailymotion(const std::string& address) {
     d_wv->loadRequest(cleaned);
 }
 
-bool DailymotionVC::isSpinning() const { return d_loading->isAnimating(); }
+bool DailymotionVC::isSpinning() const {
+    return d_loading->isAnimating();
+}
 
 void DailymotionVC::hideDaily() {
     d_loading->stopAnimating();
@@ -65,9 +69,13 @@ void DailymotionVC::hideDaily() {
     if (onClose_) onClose_();
 }
 
-void DailymotionVC::webViewDidStartLoad(ui::WebView&) { d_loading->startAnimating(); }
+void DailymotionVC::webViewDidStartLoad(ui::WebView&) {
+    d_loading->startAnimating();
+}
 
-void DailymotionVC::webViewDidFinishLoad(ui::WebView&) { d_loading->stopAnimating(); }
+void DailymotionVC::webViewDidFinishLoad(ui::WebView&) {
+    d_loading->stopAnimating();
+}
 
 void DailymotionVC::didFailLoadWithError(ui::WebView&, const zplatform::HttpError& error) {
     d_loading->stopAnimating();
