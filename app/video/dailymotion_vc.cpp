@@ -59,9 +59,7 @@ void DailymotionVC::loadDailymotion(const std::string& address) {
     d_wv->loadRequest(cleaned);
 }
 
-bool DailymotionVC::isSpinning() const {
-    return d_loading->isAnimating();
-}
+bool DailymotionVC::isSpinning() const { return d_loading->isAnimating(); }
 
 void DailymotionVC::hideDaily() {
     d_loading->stopAnimating();
@@ -69,13 +67,9 @@ void DailymotionVC::hideDaily() {
     if (onClose_) onClose_();
 }
 
-void DailymotionVC::webViewDidStartLoad(ui::WebView&) {
-    d_loading->startAnimating();
-}
+void DailymotionVC::webViewDidStartLoad(ui::WebView&) { d_loading->startAnimating(); }
 
-void DailymotionVC::webViewDidFinishLoad(ui::WebView&) {
-    d_loading->stopAnimating();
-}
+void DailymotionVC::webViewDidFinishLoad(ui::WebView&) { d_loading->stopAnimating(); }
 
 void DailymotionVC::didFailLoadWithError(ui::WebView&, const zplatform::HttpError& error) {
     d_loading->stopAnimating();
