@@ -107,11 +107,7 @@ void VideoView::loadList() {
         if (loaded != feed.nbItems()) {
             auto more = makeNextPageLabel(tint, french, loaded, feed.nbItems());
             more->setTag(kTagLinkHolder);
-            auto cell = std::make_shared<ui::TableViewCell>();
-            cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-            cell->setTag(kTagMore);
-            cell->contentView().addSubview(more);
-            myListCells_.push_back(cell);
+            myListCells_.push_back(makeNextPageCell(more, kTagMore));
         }
     }
     myTable_->reloadData();
@@ -123,6 +119,7 @@ std::shared_ptr<ui::TableViewCell> VideoView::makeVideoCell(const VideosDescript
     const ui::Color tint = appDelegate.tintColor();
     auto cell = std::make_shared<ui::TableViewCell>();
     cell->setFrame({0, 0, 320, kRowHeight});
+    cell->setBackgroundColor(ui::Color::clear());
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     cell->setTag(kTagVideo);
     ui::View& content = cell->contentView();

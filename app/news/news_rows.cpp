@@ -25,6 +25,7 @@ constexpr ui::Rect kTextAcrossTall{9, 40, 302, 75};
 constexpr ui::Rect kLinkBeside{83, 100, 228, 14};
 constexpr ui::Rect kLinkAcross{9, 100, 302, 14};
 constexpr float kRowWidth = 320;
+constexpr float kDateMinimumFontSize = 9;
 constexpr std::size_t kDetailBesidePicture = 130;
 constexpr std::size_t kDetailAlone = 250;
 
@@ -34,6 +35,7 @@ constexpr ui::Rect kConcertDate{5, 0, 85, 55};
 constexpr ui::Rect kConcertTitle{90, 3, 225, 50};
 constexpr ui::Rect kConcertMarker{5, 52, 20, 14};
 constexpr ui::Rect kConcertAddress{20, 52, 295, 14};
+constexpr float kConcertDateMinimumFontSize = 12;
 
 constexpr const char* kFont = "Trebuchet MS";
 
@@ -50,6 +52,7 @@ std::shared_ptr<ui::Label> label(const ui::Rect& frame, const std::string& text,
 std::shared_ptr<ui::TableViewCell> plainCell(float height) {
     auto cell = std::make_shared<ui::TableViewCell>();
     cell->setFrame({0, 0, kRowWidth, height});
+    cell->setBackgroundColor(ui::Color::clear());
     cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
     return cell;
 }
@@ -112,6 +115,9 @@ std::shared_ptr<ui::TableViewCell> makeNewsCell(const NewsRow& row, const ui::Co
     addSeparator(content, kSeparator);
     if (!row.date.empty()) {
         auto date = label(kDate, row.date, tint, 12);
+        // A full date ("2026-12-06") is a little wider than its place at this size.
+        date->setAdjustsFontSizeToFitWidth(true);
+        date->setMinimumFontSize(kDateMinimumFontSize);
         date->setTag(kTagDate);
         content.addSubview(date);
     }
@@ -161,7 +167,13 @@ std::shared_ptr<ui::TableViewCell> makeConcertCell(const ConcertsDescription& co
     cell->setTag(kTagPlain);
     ui::View& content = cell->contentView();
     addSeparator(content, kConcertSeparator);
-    if (!concert.cDate.empty()) content.addSubview(label(kConcertDate, concert.cDate, tint, 18));
+    if (!concert.cDate.empty()) {
+        auto date = label(kConcertDate, concert.cDate, tint, 18);
+        // "12/12/2026" needs a little more than its place at this size.
+        date->setAdjustsFontSizeToFitWidth(true);
+        date->setMinimumFontSize(kConcertDateMinimumFontSize);
+        content.addSubview(date);
+    }
     if (!concert.cTitle.empty())
         content.addSubview(label(kConcertTitle, concert.cTitle, ui::Color::white(), 14, 3));
     if (!concert.cAdresse.empty()) {

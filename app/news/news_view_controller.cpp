@@ -138,11 +138,7 @@ void NewsViewController::showActus() {
         if (loaded != feed.nbItems() && !currentListCell_.empty()) {
             auto label = makeNextPageLabel(tint, french, loaded, feed.nbItems());
             label->setTag(french ? news::kTagMoreFrench : news::kTagMoreEnglish);
-            auto cell = std::make_shared<ui::TableViewCell>();
-            cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-            cell->setTag(news::kTagMoreNews);
-            cell->contentView().addSubview(label);
-            currentListCell_.push_back(cell);
+            currentListCell_.push_back(makeNextPageCell(label, news::kTagMoreNews));
         }
     }
     reload(news::kNewsRowHeight);
@@ -159,11 +155,8 @@ void NewsViewController::showLive() {
         currentListCell_.push_back(news::makeConcertCell(*concert, tint));
     const int loaded = static_cast<int>(list.size());
     if (loaded != feed.nbItems() && !currentListCell_.empty()) {
-        auto cell = std::make_shared<ui::TableViewCell>();
-        cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-        cell->setTag(news::kTagMoreLive);
-        cell->contentView().addSubview(makeNextPageLabel(tint, french, loaded, feed.nbItems()));
-        currentListCell_.push_back(cell);
+        currentListCell_.push_back(makeNextPageCell(
+            makeNextPageLabel(tint, french, loaded, feed.nbItems()), news::kTagMoreLive));
     }
     if (list.empty()) appDelegate.showAlert(news::texts::kNoLives.in(french));
     reload(news::kConcertRowHeight);

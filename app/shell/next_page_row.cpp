@@ -2,6 +2,7 @@
 
 #include "app/shell/localized.h"
 #include "platform/ui/label.h"
+#include "platform/ui/table_view_cell.h"
 
 namespace zephrun {
 
@@ -22,6 +23,15 @@ std::shared_ptr<ui::Label> makeNextPageLabel(const ui::Color& tint, bool french,
     label->setFont(ui::Font::named("Trebuchet MS", 14));
     label->setText(nextPageText(french, loaded, total));
     return label;
+}
+
+std::shared_ptr<ui::TableViewCell> makeNextPageCell(std::shared_ptr<ui::Label> label, int tag) {
+    auto cell = std::make_shared<ui::TableViewCell>();
+    cell->setBackgroundColor(ui::Color::clear());
+    cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
+    cell->setTag(tag);
+    cell->contentView().addSubview(std::move(label));
+    return cell;
 }
 
 } // namespace zephrun

@@ -9,7 +9,8 @@
 
 namespace ui {
 class Label;
-}
+class TableViewCell;
+} // namespace ui
 
 namespace zephrun {
 
@@ -19,5 +20,8 @@ std::string nextPageText(bool french, int loaded, int total);
 // A label (0, 0, 320, 50) on the tint colour, white centred "Trebuchet MS" 14.
 std::shared_ptr<ui::Label> makeNextPageLabel(const ui::Color& tint, bool french, int loaded,
                                              int total);
+
+// The row holding the band: clear, without selection highlight, tagged `tag`.
+std::shared_ptr<ui::TableViewCell> makeNextPageCell(std::shared_ptr<ui::Label> label, int tag);
 
 } // namespace zephrun
