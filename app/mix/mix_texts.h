@@ -72,7 +72,7 @@ inline constexpr float kColumn = 34;
 inline constexpr ui::Rect kExit{240, 8, 70, 30};
 inline constexpr ui::Rect kRecipe{240, 46, 70, 24};
 inline constexpr ui::Rect kPlay{265, 128, 44, 44};
-inline constexpr ui::Rect kInstruction{58, 442, 160, 36};
+inline constexpr ui::Rect kInstruction{58, 441, 162, 36};
 inline constexpr ui::Rect kSongTitle{58, 424, 160, 18};
 inline constexpr ui::Rect kEqualizerStill{10, 436, 40, 30};
 inline constexpr ui::Rect kLogoFrame{224, 446, 90, 24};

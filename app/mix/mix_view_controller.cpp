@@ -225,11 +225,11 @@ void MixViewController::makeHeader() {
     playButton_->addTarget([this](ui::Control&) { clickOnPlayer(); },
                            ui::ControlEvent::TouchUpInside);
     view().addSubview(playButton_);
-    instruction_ = label(L::kInstruction, 14);
+    // Two lines of the footer: the French instruction needs a smaller size than the song title.
+    instruction_ = label(L::kInstruction, 12);
     instruction_->setTag(kInstructionTag);
     instruction_->setNumberOfLines(2);
-    instruction_->setAdjustsFontSizeToFitWidth(true);
-    instruction_->setMinimumFontSize(9);
+    instruction_->setLineBreakMode(ui::LineBreakMode::WordWrap);
 }
 
 void MixViewController::makeFooter() {
