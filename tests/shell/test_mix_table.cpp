@@ -8,6 +8,7 @@
 #include "app/mix/mix_view.h"
 #include "app/mix/mix_view_controller.h"
 #include "app/shell/app_log.h"
+#include "app/zephrun_configuration.h"
 #include "platform/ui/button.h"
 #include "platform/ui/label.h"
 #include "platform/ui/system_services.h"
@@ -238,9 +239,22 @@ TEST(MixTable, DownloadRefusedOn404ThenStoredAndShown) {
     o.packageDir = package.path();
     AppRun r(o);
     ASSERT_TRUE(r.launch());
+    zephrun::ZephrunConfiguration& config = r.app().myConfig();
+    const std::optional<std::string> address = config.url_mix_2010();
+    ASSERT_TRUE(address);
+    // No address at all: the placeholder with its way out, and nothing proposed.
+    config.set_url_mix("");
+    config.set_url_mix_2010(std::nullopt);
     MixViewController* mix = &openMix(r);
     EXPECT_TRUE(mix->isShowingPlaceholder());
-    ASSERT_FALSE(r.alerts().empty());
+    const size_t alerts = r.alerts().size();
+    mix->returnToHome();
+    r.app().destroyMixView();
+    // The download asks url_mix_2010 first: that address alone is enough to propose it.
+    config.set_url_mix_2010(address);
+    mix = &openMix(r);
+    EXPECT_TRUE(mix->isShowingPlaceholder());
+    ASSERT_EQ(r.alerts().size(), alerts + 1);
     EXPECT_EQ(r.alerts().back().rfind("Zephrun : Mix | La table de mix a besoin", 0), 0u);
     r.answerAlert(1);
     ASSERT_TRUE(r.advanceUntil([&] { return !r.app().isDownloadingMix(); }, 30));
