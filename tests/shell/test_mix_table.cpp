@@ -2,7 +2,9 @@
 // volume drag; recipes and export; a package without variants; the package download.
 #include "app_fixture.h"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "app/home/home_view_controller.h"
 #include "app/mix/mix_view.h"
@@ -33,6 +35,18 @@ std::vector<int> slots(const MixView& grid) {
     std::vector<int> v;
     for (int j = 0; j < MixView::kSlots; ++j) v.push_back(grid.litVariant(j));
     return v;
+}
+
+// The download and the export run on threads of their own, in real time: frames are turned
+// until `done` or `seconds` of real time passed.
+bool waitFor(AppRun& r, const std::function<bool()>& done, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        r.advance(1.0 / 60);
+    }
+    return true;
 }
 
 bool logged(AppRun& r, const std::string& kind, const std::string& prefix) {
@@ -194,7 +208,8 @@ TEST(MixTable, RecipeCopiedPastedReplayedAndExported) {
     ts::TempDir music;
     mix.setExportDirectory(music.path());
     ASSERT_TRUE(mix.exportMix());
-    ASSERT_TRUE(r.advanceUntil([&] { return !mix.isExporting(); }, 60));
+    ASSERT_TRUE(waitFor(
+        r, [&] { return !mix.isExporting(); }, 60));
     EXPECT_NE(r.app().myAudioMix(), nullptr);
     EXPECT_TRUE(logged(r, "mix", "exported " + music.path()));
     ASSERT_FALSE(r.alerts().empty());
@@ -257,7 +272,8 @@ TEST(MixTable, DownloadRefusedOn404ThenStoredAndShown) {
     ASSERT_EQ(r.alerts().size(), alerts + 1);
     EXPECT_EQ(r.alerts().back().rfind("Zephrun : Mix | La table de mix a besoin", 0), 0u);
     r.answerAlert(1);
-    ASSERT_TRUE(r.advanceUntil([&] { return !r.app().isDownloadingMix(); }, 30));
+    ASSERT_TRUE(waitFor(
+        r, [&] { return !r.app().isDownloadingMix(); }, 30));
     r.advance(0.5);
     EXPECT_EQ(alertMessage(r.alerts().back()),
               "Une erreur est survenue lors du téléchangement du fichier de Mix");
@@ -271,7 +287,8 @@ TEST(MixTable, DownloadRefusedOn404ThenStoredAndShown) {
     mix = &openMix(r);
     r.answerAlert(1);
     bool sawProgress = false;
-    ASSERT_TRUE(r.advanceUntil(
+    ASSERT_TRUE(waitFor(
+        r,
         [&] {
             if (ui::View* loading = r.app().viewLoading())
                 for (auto* l : r.driver->findAllOfType<ui::Label>())
