@@ -49,7 +49,10 @@ inline constexpr const char* kLockOn = "mix-cadenas-on.png";
 inline constexpr const char* kPad = "mix-pad.png";
 inline constexpr const char* kEqualizerStrip = "mix-equalizer.png";
 inline constexpr const char* kEqualizerOff = "equalizer-off.gif";
-inline constexpr const char* kEqualizerFrame = "equalizer%04d.gif"; // 1 to 10
+inline constexpr const char* kEqualizerFrames[] = {
+    "equalizer0001.gif", "equalizer0002.gif", "equalizer0003.gif", "equalizer0004.gif",
+    "equalizer0005.gif", "equalizer0006.gif", "equalizer0007.gif", "equalizer0008.gif",
+    "equalizer0009.gif", "equalizer0010.gif"};
 inline constexpr const char* kHeader = "mix-header.png";
 inline constexpr const char* kFooter = "mix-footer.png";
 inline constexpr const char* kMiddleLeft = "mix-middle-left.png";

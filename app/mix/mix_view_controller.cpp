@@ -236,11 +236,7 @@ void MixViewController::makeFooter() {
     view().addSubview(image(mixtexts::kFooter, L::kFooter));
     auto animated = std::make_shared<ui::ImageView>(L::kEqualizerStill);
     std::vector<ui::Image> frames;
-    for (int i = 1; i <= 10; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, mixtexts::kEqualizerFrame, i);
-        frames.push_back(ui::imageNamed(name));
-    }
+    for (const char* name : mixtexts::kEqualizerFrames) frames.push_back(ui::imageNamed(name));
     animated->setAnimationImages(std::move(frames));
     animated->setAnimationDuration(1.0);
     animated->setTag(kEqualizerAnimatedTag);
