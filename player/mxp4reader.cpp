@@ -2,6 +2,8 @@
 // "table_de_mix" cadence counted in played frames, and the release thread.
 #include "player/mxp4reader.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -32,6 +34,11 @@ struct mxp4reader::State {
     std::unique_ptr<zplatform::AudioOutput> output;
     int64_t tableInterval = 0; // frames of playback between two "table_de_mix"
     int64_t nextTable = 0;     // played handler's thread only
+    // Guarded by `render`: what a recipe of this mix needs.
+    MixSequencer sequencer;
+    int32_t seed = 0;
+    std::array<std::array<int, 2>, MixRecipe::kMaxTracks> levels{};
+    int levelCount = 0; // user tracks whose level was set
 
     ~State() {
         if (output) output->close();
@@ -42,7 +49,7 @@ struct mxp4reader::State {
     void pull(int16_t* out, int frames) {
         std::unique_lock lock(render, std::try_to_lock);
         if (lock.owns_lock() && !askToStop.load(std::memory_order_acquire) && package) {
-            mxp4NextBufferN(package, out, frames);
+            sequencer.render(package, out, frames);
             return;
         }
         std::memset(out, 0, static_cast<size_t>(frames) * 2 * sizeof(int16_t));
@@ -194,7 +201,7 @@ std::string mxp4reader::skinName(int index) {
 void mxp4reader::skinSelect(int index, int state, int clean) {
     if (!state_) return;
     std::lock_guard lock(state_->render);
-    if (state_->package) mxp4SkinSelect(state_->package, index, state, clean);
+    if (state_->package) state_->sequencer.select(state_->package, index, state, clean);
 }
 
 int mxp4reader::audiotrackNb() {
@@ -213,7 +220,44 @@ std::string mxp4reader::audiotrackName(int n) {
 int mxp4reader::audiotrackVol(int n, int left, int right) {
     if (!state_) return -1;
     std::lock_guard lock(state_->render);
-    return state_->package ? mxp4AudiotrackVol(state_->package, n, left, right) : -1;
+    if (!state_->package || mxp4AudiotrackVol(state_->package, n, left, right) != 0) return -1;
+    if (n < MixRecipe::kMaxTracks) {
+        for (int t = state_->levelCount; t < n; ++t) state_->levels[t] = {256, 256};
+        state_->levels[n] = {std::clamp(left, 0, 256), std::clamp(right, 0, 256)};
+        state_->levelCount = std::max(state_->levelCount, n + 1);
+    }
+    return 0;
+}
+
+void mxp4reader::setSeed(int32_t seed) {
+    if (!state_ || state_->output) return;
+    std::lock_guard lock(state_->render);
+    if (state_->package && mxp4RandSeed(state_->package, seed) == 0) state_->seed = seed;
+}
+
+void mxp4reader::replay(const MixRecipe& recipe) {
+    if (!state_ || state_->output) return;
+    setSeed(recipe.seed);
+    for (size_t t = 0; t < recipe.levels.size(); ++t)
+        audiotrackVol(static_cast<int>(t), recipe.levels[t][0], recipe.levels[t][1]);
+    std::lock_guard lock(state_->render);
+    state_->sequencer.setPlan(recipe.variants, recipe.variantAfter());
+}
+
+bool mxp4reader::isReplaying() {
+    if (!state_) return false;
+    std::lock_guard lock(state_->render);
+    return state_->sequencer.isReplaying();
+}
+
+MixRecipe mxp4reader::recipe() {
+    MixRecipe r;
+    if (!state_) return r;
+    std::lock_guard lock(state_->render);
+    r.seed = state_->seed;
+    r.variants = state_->sequencer.recorded();
+    r.levels.assign(state_->levels.begin(), state_->levels.begin() + state_->levelCount);
+    return r;
 }
 
 float mxp4reader::getProgress() {

@@ -18,6 +18,8 @@
 
 #include <mxp4/mxp4.h>
 
+#include "player/mix_recipe.h"
+
 namespace zplayer {
 
 // What the player needs of its owner; interface thread only.
@@ -58,6 +60,15 @@ class mxp4reader {
     int audiotrackNb();
     std::string audiotrackName(int n);
     int audiotrackVol(int n, int left, int right);
+    // Before start(): the generator's state for the first decision (0 otherwise), or a whole
+    // recipe to replay (state, levels, the variant of each section). A skin selected later ends
+    // the replay.
+    void setSeed(int32_t seed);
+    void replay(const MixRecipe& recipe);
+    bool isReplaying();
+    // The mix so far as a recipe (without package name or lock): the state it started from, the
+    // variant of every section decided, the levels of the user tracks.
+    MixRecipe recipe();
     // Fraction of the current section already heard; 0 when no section is known.
     float getProgress();
     // The music volume, also handed to the delegate's updateLevelVolume.

@@ -14,6 +14,10 @@ int ZephrunAppDelegate::audioMixStart(const std::string& name) {
 int ZephrunAppDelegate::audioMixStart(const std::string& name, int track) {
     return audio_->audioMixStart(name, track);
 }
+int ZephrunAppDelegate::audioMixStart(const std::string& name, int track,
+                                      const std::function<void(zplayer::mxp4reader&)>& prepare) {
+    return audio_->audioMixStart(name, track, prepare);
+}
 void ZephrunAppDelegate::audioMixPlay() { audio_->audioMixPlay(); }
 void ZephrunAppDelegate::audioMixPause() { audio_->audioMixPause(); }
 void ZephrunAppDelegate::audioMixStop() { audio_->audioMixStop(); }

@@ -115,7 +115,8 @@ std::optional<std::string> AudioRouting::mixPackagePath(const std::string& name)
     return path;
 }
 
-int AudioRouting::audioMixStart(const std::string& name, std::optional<int> track) {
+int AudioRouting::audioMixStart(const std::string& name, std::optional<int> track,
+                                const std::function<void(zplayer::mxp4reader&)>& prepare) {
     std::optional<std::string> path = mixPackagePath(name);
     if (!path) return 0;
     if (playExtrait_) audioStop();
@@ -126,6 +127,7 @@ int AudioRouting::audioMixStart(const std::string& name, std::optional<int> trac
     playMix_ = true;
     const int tracks = myAudioMix_->audiotrackNb();
     if (track) audioMixChangeTrack(*track);
+    if (prepare) prepare(*myAudioMix_);
     appDelegate.log().record("mix", "start " + name);
     myAudioMix_->start();
     return tracks;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,7 +38,9 @@ class AudioRouting {
 
     void audioPlayUrl(const std::string& url);
     void audioStop();
-    int audioMixStart(const std::string& name, std::optional<int> track);
+    // `prepare` runs on the new player before it starts (a seed, a recipe to replay).
+    int audioMixStart(const std::string& name, std::optional<int> track,
+                      const std::function<void(zplayer::mxp4reader&)>& prepare = {});
     void audioMixPlay();
     void audioMixPause();
     void audioMixStop();

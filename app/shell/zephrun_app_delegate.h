@@ -225,6 +225,10 @@ class ZephrunAppDelegate : public FeedDelegate,
     void audioStop();
     int audioMixStart(const std::string& name);
     int audioMixStart(const std::string& name, int track);
+    // As above; `prepare` runs on the new mix player before it starts (the mix table's seed or
+    // recipe).
+    int audioMixStart(const std::string& name, int track,
+                      const std::function<void(zplayer::mxp4reader&)>& prepare);
     void audioMixPlay();
     void audioMixPause();
     void audioMixStop();

@@ -574,3 +574,9 @@ extern "C" int mxp4Rand(mxp4_package* p) {
     state = static_cast<int32_t>(static_cast<uint32_t>(state) * 0x1234567u + 11u);
     return (state >> 8) & 0xFFFF;
 }
+
+extern "C" int mxp4RandSeed(mxp4_package* p, int32_t state) {
+    if (!p || !p->mix) return -1;
+    p->mix->solver.rand = state;
+    return 0;
+}

@@ -74,6 +74,17 @@ SystemServices::~SystemServices() {
     zplatform::MusicVolume::shared().removeObserver(sharedVolumeToken_);
 }
 
+std::string SystemServices::pasteboardString() const {
+    return pasteboardRead_ ? pasteboardRead_() : pasteboard_;
+}
+
+void SystemServices::setPasteboardString(const std::string& text) {
+    if (pasteboardWrite_)
+        pasteboardWrite_(text);
+    else
+        pasteboard_ = text;
+}
+
 float SystemServices::musicVolume() const {
     return zplatform::MusicVolume::shared().volume();
 }

@@ -36,6 +36,16 @@ class SystemServices {
     int observeVolume(std::function<void(float)> observer);
     void removeVolumeObserver(int token);
 
+    // The general pasteboard's text: the desktop's clipboard when the host hands one over with
+    // setPasteboard(), else kept by these services (headless runs, tests).
+    std::string pasteboardString() const;
+    void setPasteboardString(const std::string& text);
+    void setPasteboard(std::function<std::string()> read,
+                       std::function<void(const std::string&)> write) {
+        pasteboardRead_ = std::move(read);
+        pasteboardWrite_ = std::move(write);
+    }
+
     // True for the addresses openURL() accepts: http, https, mailto or tel, without blanks or
     // control characters.
     static bool isOpenableURL(const std::string& url);
@@ -43,6 +53,9 @@ class SystemServices {
   private:
     std::vector<std::string> opened_;
     std::function<bool(const std::string&)> opener_;
+    std::string pasteboard_;
+    std::function<std::string()> pasteboardRead_;
+    std::function<void(const std::string&)> pasteboardWrite_;
     void volumeChanged(float volume);
     int sharedVolumeToken_ = 0;
     int nextObserverToken_ = 1;

@@ -45,6 +45,7 @@ struct RunOptions {
     std::string lang = "fr";
     bool network = true;      // the phone has a network
     bool serverUp = true;     // the content server answers
+    std::string packageDir;   // the application package; empty: the built test package
 };
 
 class AppRun {
@@ -66,7 +67,7 @@ class AppRun {
         app.server = base;
         app.lang = o.lang;
         app.headless = true;
-        app.packageDir = ZEPHRUN_APP_PACKAGE;
+        app.packageDir = o.packageDir.empty() ? std::string(ZEPHRUN_APP_PACKAGE) : o.packageDir;
         app.interfaces = std::make_shared<FakeInterfaces>(o.network);
         host = std::make_unique<zephrun::AppHost>(app);
         driver = std::make_unique<ui::TestDriver>(host->window());

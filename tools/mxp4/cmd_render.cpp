@@ -4,9 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <vector>
 
 #include "cli.h"
+#include "player/mix_recipe.h"
 #include "wav_file.h"
 
 namespace cli {
@@ -73,24 +77,83 @@ class ProgressBar {
     int last_ = -1;
 };
 
+// The recipe from its first section to the end of its last, or for exactly --seconds.
+int renderRecipe(mxp4_package* p, const zplayer::MixRecipe& recipe, const Args& args) {
+    zplayer::RecipeRender render(p, recipe);
+    if (!render.error().empty()) return fail("--recipe: " + render.error());
+    const int rate = p->header[mx::kHSampleRate];
+    std::optional<int64_t> total;
+    if (args.has("seconds")) {
+        double seconds = 0;
+        parseDouble(args.get("seconds"), &seconds);
+        total = static_cast<int64_t>(std::llround(seconds * rate));
+        if (*total > kMaxWavFrames) return fail("--seconds: longer than a WAV file can hold");
+    }
+    WavFile wav;
+    const std::string out = args.get("o");
+    if (!wav.open(out, rate, 2)) return fail("cannot create " + out);
+    std::vector<int16_t> buffer(2 * kChunkFrames);
+    ProgressBar bar(1000);
+    for (int64_t done = 0;;) {
+        int want = kChunkFrames;
+        if (total) want = static_cast<int>(std::min<int64_t>(kChunkFrames, *total - done));
+        if (want <= 0) break;
+        const int n = render.render(buffer.data(), want, total.has_value());
+        if (n <= 0) break;
+        if (!wav.write(buffer.data(), n)) return fail("cannot write " + out);
+        done += n;
+        if (done > kMaxWavFrames) return fail("the recipe is longer than a WAV file can hold");
+        bar.update(total ? 1000 * done / std::max<int64_t>(*total, 1)
+                         : static_cast<int64_t>(1000 * render.progress()));
+    }
+    bar.update(1000);
+    if (!wav.close()) return fail("cannot write " + out);
+    return 0;
+}
+
+// "--recipe FILE": the recipe's text, as the mix table copies it.
+std::optional<zplayer::MixRecipe> readRecipe(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        fail("--recipe " + path + ": cannot read the file");
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::optional<zplayer::MixRecipe> recipe = zplayer::MixRecipe::fromText(text.str());
+    if (!recipe) fail("--recipe " + path + ": not a mix recipe");
+    return recipe;
+}
+
 } // namespace
 
 int cmdRender(int argc, char** argv) {
     Args args(argc, argv, {});
     if (!args.ok()) return fail(args.error());
-    if (std::string u = args.unknown({"o", "seconds", "skin", "vol", "path"}); !u.empty())
+    if (std::string u = args.unknown({"o", "seconds", "skin", "vol", "path", "recipe"}); !u.empty())
         return fail("unknown option " + u);
-    if (args.positional().size() != 1 || !args.has("o") || !args.has("seconds"))
+    const bool withRecipe = args.has("recipe");
+    if (args.positional().size() != 1 || !args.has("o") || (!args.has("seconds") && !withRecipe))
         return fail("usage: mxp4 render PKG -o OUT.wav --seconds S [--skin I]... "
-                    "[--vol TRACK:L:R]... [--path auto|sample|freq]");
+                    "[--vol TRACK:L:R]... [--path auto|sample|freq]\n"
+                    "       mxp4 render PKG -o OUT.wav --recipe FILE [--seconds S] "
+                    "[--path auto|sample|freq]");
+    if (withRecipe && (args.has("skin") || args.has("vol")))
+        return fail("--recipe gives the skins and levels: no --skin or --vol with it");
     double seconds = 0;
-    if (!parseDouble(args.get("seconds"), &seconds) || seconds < 0 || seconds > kMaxSeconds)
+    if (args.has("seconds") &&
+        (!parseDouble(args.get("seconds"), &seconds) || seconds < 0 || seconds > kMaxSeconds))
         return fail("--seconds: a duration from 0 to 86400");
 
     Package p = loadForMix(args.positional()[0]);
     if (!p || !selectSkins(p.get(), args) || !applyVolumes(p.get(), args) ||
         !choosePath(p.get(), args.get("path", "auto")))
         return 1;
+    if (withRecipe) {
+        std::optional<zplayer::MixRecipe> recipe = readRecipe(args.get("recipe"));
+        if (!recipe) return 1;
+        return renderRecipe(p.get(), *recipe, args);
+    }
 
     const int rate = p->header[mx::kHSampleRate];
     const auto total = static_cast<int64_t>(std::llround(seconds * rate));

@@ -12,6 +12,7 @@ void usage(FILE* out) {
                "  mxp4 solve PKG --sections N [--skin I]... [--json]\n"
                "  mxp4 render PKG -o OUT.wav --seconds S [--skin I]... [--vol TRACK:L:R]...\n"
                "              [--path auto|sample|freq]\n"
+               "  mxp4 render PKG -o OUT.wav --recipe FILE [--seconds S] [--path auto|sample|freq]\n"
                "  mxp4 play PKG [--seconds S] [--skin I]...\n"
                "  mxp4 play --check-device\n",
                out);

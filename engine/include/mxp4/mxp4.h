@@ -50,6 +50,9 @@ int64_t mxp4Counter(mxp4_package* p, int64_t latency);
 int mxp4Progress(mxp4_package* p, int64_t position, int64_t* sectionLength, int64_t* offset);
 /* Next value of the package's pseudo-random generator. */
 int mxp4Rand(mxp4_package* p);
+/* Sets the generator's state (0 after mxp4Reset); the same state and the same skin selections
+ * replay the same decisions. -1 for an info-only package. */
+int mxp4RandSeed(mxp4_package* p, int32_t state);
 
 int mxp4SampleRate(const mxp4_package* p);
 const char* mxp4String(const mxp4_package* p, int ref);

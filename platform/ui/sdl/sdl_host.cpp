@@ -8,6 +8,7 @@
 #include "platform/run_loop.h"
 #include "platform/ui/accelerometer.h"
 #include "platform/ui/animator.h"
+#include "platform/ui/system_services.h"
 #include "platform/ui/window.h"
 
 namespace ui::sdl {
@@ -21,6 +22,14 @@ SdlHost::SdlHost(std::shared_ptr<Window> window, SdlHostOptions options)
         error_ = SDL_GetError();
         return;
     }
+    window_->services().setPasteboard(
+        [] {
+            char* text = SDL_GetClipboardText();
+            std::string s = text ? text : "";
+            SDL_free(text);
+            return s;
+        },
+        [](const std::string& text) { SDL_SetClipboardText(text.c_str()); });
     Size size = window_->bounds().size;
     int w = static_cast<int>(std::lround(size.width * options_.scale));
     int h = static_cast<int>(std::lround(size.height * options_.scale));
@@ -55,6 +64,7 @@ SdlHost::SdlHost(std::shared_ptr<Window> window, SdlHostOptions options)
 
 SdlHost::~SdlHost() {
     if (observer_) zplatform::RunLoop::main().removeNestedRunObserver(observer_);
+    window_->services().setPasteboard({}, {}); // the clipboard goes with the video subsystem
     if (ok()) SDL_StopTextInput();
 }
 
