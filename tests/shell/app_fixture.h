@@ -56,6 +56,9 @@ class AppRun {
         zserver::ServerOptions so;
         so.contentDir = dir.file("content");
         so.mediaDir = ZEPHRUN_SERVER_MEDIA;
+        // Mix packages served under "mix/": none until a test puts one there.
+        fs::create_directories(dir.file("packages"));
+        so.packagesDir = dir.file("packages");
         server = std::make_unique<zserver::ContentServer>(so);
         if (!server->start()) ADD_FAILURE() << "server: " << server->error();
         // A closed port: the address of a server that does not answer.

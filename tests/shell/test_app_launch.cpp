@@ -5,6 +5,8 @@
 #include "app/home/home_line.h"
 #include "app/home/home_view_controller.h"
 #include "app/server_session.h"
+#include "app/shell/background_rotation.h"
+#include "app/zephrun_configuration.h"
 #include "client/persisted_keys.h"
 #include "feeds/news.h"
 #include "platform/ui/button.h"
@@ -139,4 +141,17 @@ TEST(AppShell, AlertAnswersFollowTheRoutingRules) {
     ASSERT_TRUE(r.answerAlert(1));
     r.advance(0.5);
     EXPECT_FALSE(r.app().myConnexion().isConnected());
+}
+
+TEST(AppShell, NegativeBackgroundIntervalWaitsTenSecondsAndStopIsPrompt) {
+    AppRun r({.network = false});
+    ASSERT_TRUE(r.launch());
+    r.app().myConfig().set_time_change_bkg(-5);
+    zephrun::BackgroundRotation rotation(r.app());
+    rotation.start();
+    ASSERT_TRUE(r.advanceUntil([&] { return r.app().myConfig().time_change_bkg() == 10; }, 2));
+    const auto start = std::chrono::steady_clock::now();
+    rotation.stop(); // cuts the 10-s sleep short
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(zephrun::BackgroundRotation::imageName(11), "bkg-ZR11.jpg");
 }

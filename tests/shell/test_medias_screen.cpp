@@ -87,7 +87,8 @@ TEST(MediasScreen, VideoRowsNextPageLanguageAndVideoPage) {
     // A video opens in the video page, and is counted.
     tapRow(r, list.table(), 0);
     ASSERT_NE(r.app().myDaily(), nullptr);
-    const std::string address = "http://www.dailymotion.com/video/xzr701_zephrun-grand_large_clip";
+    // The demo videos are pages of the reference server.
+    const std::string address = r.server->baseURL() + "videos/01.html";
     EXPECT_EQ(list.currentLinkForReading(), address);
     EXPECT_EQ(r.app().myDaily()->view().frame().y(), 0);
     EXPECT_EQ(r.count("video", address), 1);

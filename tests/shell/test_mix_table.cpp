@@ -281,9 +281,8 @@ TEST(MixTable, DownloadRefusedOn404ThenStoredAndShown) {
     r.answerAlert(0);
 
     // Served now: the download shows its progress, stores the package and opens the table.
-    fs::create_directories(r.dir.file("content/mix"));
     fs::copy_file(fs::path(ZEPHRUN_APP_PACKAGE) / "mxt_2010.mxp4",
-                  r.dir.file("content/mix/mxt_2010.mxp4"));
+                  r.dir.file("packages/mxt_2010.mxp4"));
     mix = &openMix(r);
     r.answerAlert(1);
     bool sawProgress = false;
