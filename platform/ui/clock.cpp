@@ -12,17 +12,41 @@ constexpr double kMinimumRepeatInterval = 1e-4;
 
 std::shared_ptr<UiTimer> Clock::scheduledTimer(double interval, bool repeats,
                                                std::function<void(UiTimer&)> fn) {
+    return schedule(interval, repeats, false, std::move(fn));
+}
+
+std::shared_ptr<UiTimer> Clock::scheduledAnimationTimer(double interval, bool repeats,
+                                                        std::function<void(UiTimer&)> fn) {
+    return schedule(interval, repeats, true, std::move(fn));
+}
+
+std::shared_ptr<UiTimer> Clock::schedule(double interval, bool repeats, bool animation,
+                                         std::function<void(UiTimer&)> fn) {
     auto timer = std::make_shared<UiTimer>();
     timer->interval_ = std::max(interval, repeats ? kMinimumRepeatInterval : 0.0);
     timer->repeats_ = repeats;
+    timer->animation_ = animation;
     timer->fn_ = std::move(fn);
     queue_.emplace(std::make_pair(now_ + timer->interval_, sequence_++), timer);
     return timer;
 }
 
 void Clock::advanceTo(double time) {
-    while (!queue_.empty()) {
+    advance(time, false);
+}
+
+void Clock::advanceAnimationTimersTo(double time) {
+    advance(time, true);
+}
+
+void Clock::advance(double time, bool animationOnly) {
+    for (;;) {
         auto first = queue_.begin();
+        // Interface timers held back by an animation-only advance keep their place.
+        while (animationOnly && first != queue_.end() && first->first.first <= time &&
+               first->second->valid_ && !first->second->animation_)
+            ++first;
+        if (first == queue_.end()) break;
         double at = first->first.first;
         if (at > time) break;
         std::shared_ptr<UiTimer> timer = first->second;
