@@ -43,6 +43,8 @@ struct RunOptions {
     std::string lang = "fr";
     bool network = true;      // the phone has a network
     bool serverUp = true;     // the content server answers
+    // Called before the server starts (handlers a test replaces).
+    std::function<void(zserver::ContentServer&)> serverSetup;
 };
 
 class AppRun {
@@ -54,6 +56,7 @@ class AppRun {
         so.contentDir = dir.file("content");
         so.mediaDir = ZEPHRUN_SERVER_MEDIA;
         server = std::make_unique<zserver::ContentServer>(so);
+        if (o.serverSetup) o.serverSetup(*server);
         if (!server->start()) ADD_FAILURE() << "server: " << server->error();
         // A closed port: the address of a server that does not answer.
         const std::string base = o.serverUp ? server->baseURL() : "http://127.0.0.1:9/";
