@@ -417,6 +417,9 @@ std::shared_ptr<ui::View> ReporterView::viewForRow(ui::PickerView&, int row, int
     const ConcertsDescription& c = *concerts[static_cast<std::size_t>(row)];
     auto date = label(Frames::pickerDate, 16, ui::Color::black());
     date->setText(c.cDate);
+    // The date must stay whole in its 80 points whatever the font's width.
+    date->setAdjustsFontSizeToFitWidth(true);
+    date->setMinimumFontSize(10);
     view->addSubview(date);
     auto title = label(Frames::pickerTitle, 15, ui::Color::black());
     title->setText(c.cTitle + c.cAdresse);

@@ -12,6 +12,7 @@
 #include "platform/ui/image.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
+#include "platform/ui/window.h"
 
 namespace zephrun {
 
@@ -92,12 +93,15 @@ void TwitterView::loadList() {
     myListCells_.clear();
     const ui::Color tint = appDelegate.tintColor();
     Twitter& feed = appDelegate.myTwitter();
+    // 17 points a line, or more when the font needs it, so that no line of a tweet is lost.
+    const float pitch =
+        std::max(kLineHeight, appDelegate.window().fontMetrics().lineHeight(trebuchet14()));
     for (const auto& tweet : feed.listTwitter()) {
         auto cell = plainCell(kRowHeight, kTweetRowTag);
         cell->addSubview(imageAt("cmn-hsep.png", Frames::rowSeparator));
         const std::size_t characters = utf8CharacterCount(tweet->tTexte);
         const int lines = lineCount(characters);
-        const float textHeight = kLineHeight * static_cast<float>(lines);
+        const float textHeight = pitch * static_cast<float>(lines);
         auto text = std::make_shared<ui::Label>(ui::Rect(10, 4, 300, textHeight));
         text->setText(tweet->tTexte);
         text->setTextColor(ui::Color::white());
