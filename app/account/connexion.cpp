@@ -92,7 +92,9 @@ std::optional<std::string> Connexion::postLoginForm(bool cleanCookies) {
     wt->KT_addVariable("form_build_id", "", "POST", "NONE");
     wt->KT_addVariable("op", "Connexion", "POST", "NONE");
     wt->KT_sendWithResponseNowWithCleanCookie(cleanCookies);
-    return wt->KT_getStringResponseWithEncode(kt::TextEncoding::ASCII);
+    // The reply is read byte for byte: the checks look for ASCII markers, and a profile written
+    // in UTF-8 keeps its accented letters.
+    return wt->KT_getResponse();
 }
 
 bool Connexion::silentConnexion() {

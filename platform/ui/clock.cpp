@@ -2,6 +2,7 @@
 #include "platform/ui/clock.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -40,6 +41,9 @@ void Clock::advanceAnimationTimersTo(double time) {
 }
 
 void Clock::advance(double time, bool animationOnly) {
+    // Interface timers overdue before this advance were held during a wait: a repeating one
+    // fires once for all its missed turns, as a late timer of the run loop does.
+    const double start = now_;
     for (;;) {
         auto first = queue_.begin();
         // Interface timers held back by an animation-only advance keep their place.
@@ -53,8 +57,12 @@ void Clock::advance(double time, bool animationOnly) {
         queue_.erase(first);
         if (!timer->valid_) continue;
         now_ = std::max(now_, at);
-        if (timer->repeats_)
-            queue_.emplace(std::make_pair(at + timer->interval_, sequence_++), timer);
+        if (timer->repeats_) {
+            double next = at + timer->interval_;
+            if (next <= start)
+                next = at + timer->interval_ * (std::floor((start - at) / timer->interval_) + 1);
+            queue_.emplace(std::make_pair(next, sequence_++), timer);
+        }
         else
             timer->valid_ = false; // a one-shot timer is spent once it fires
         // The callback may invalidate or schedule timers; keep the function alive meanwhile.

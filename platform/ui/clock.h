@@ -6,7 +6,8 @@
 // the request lock) and animation timers (a spinner's turn, an image sequence: drawing only).
 // While the interface thread waits for a synchronous request the host advances the clock with
 // advanceAnimationTimersTo(): only animation timers fire; the interface timers that came due
-// fire at the next advanceTo(), from the outermost loop.
+// fire at the next advanceTo(), from the outermost loop, a repeating one once for all the turns
+// it missed.
 //
 // Threads: interface thread only (post to RunLoop::main() from other threads).
 #pragma once

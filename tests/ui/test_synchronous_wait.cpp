@@ -100,7 +100,8 @@ TEST(SynchronousWait, HeadlessDriverAnimatesDuringTheWaitAndHoldsTimersAndInput)
     int calls = 0, depth = 0, maxDepth = 0;
     bool replied = false, timerFired = false, completed = false;
     bool timerFiredInWait = true, completedInWait = true;
-    std::shared_ptr<UiTimer> timer;
+    std::shared_ptr<UiTimer> timer, ticker;
+    int ticks = 0, ticksBeforeTap = 0;
     button->addTarget(
         [&](Control&) {
             ++calls;
@@ -109,6 +110,7 @@ TEST(SynchronousWait, HeadlessDriverAnimatesDuringTheWaitAndHoldsTimersAndInput)
                 View::animate(
                     0.4, [&] { box->setAlpha(0); }, [&](bool) { completed = true; });
                 timer = w.clock().scheduledTimer(0.05, false, [&](UiTimer&) { timerFired = true; });
+                ticksBeforeTap = ticks;
                 replied = fetch(server);
                 timerFiredInWait = timerFired;
                 completedInWait = completed;
@@ -127,6 +129,7 @@ TEST(SynchronousWait, HeadlessDriverAnimatesDuringTheWaitAndHoldsTimersAndInput)
             driver.touchUp(0);
         }
     });
+    ticker = w.clock().scheduledTimer(0.1, true, [&](UiTimer&) { ++ticks; });
     driver.tap(button.get());
     RunLoop::current().removeNestedRunObserver(sampler);
 
@@ -144,6 +147,8 @@ TEST(SynchronousWait, HeadlessDriverAnimatesDuringTheWaitAndHoldsTimersAndInput)
     EXPECT_TRUE(completed);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(maxDepth, 1);
+    // A repeating timer fires once for the turns it missed during the wait, not in a burst.
+    EXPECT_EQ(ticks, ticksBeforeTap + 1);
 }
 
 TEST(SynchronousWait, SdlHostRedrawsDuringTheWaitAndDeliversInputAfterIt) {
