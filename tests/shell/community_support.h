@@ -22,7 +22,7 @@ inline zephrun::CommunityViewController& openCommunity(AppRun& r, bool member,
         r.app().myConnexion().setIsConnected(true);
     }
     r.app().showCommunity();
-    r.advance(0.5);
+    r.advance(0.4);
     return *r.app().myCommunityView();
 }
 

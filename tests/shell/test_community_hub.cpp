@@ -66,12 +66,12 @@ TEST(CommunityHub, CentresOnTheNextConcertAndListsEveryTweet) {
 
     // The tweet header opens the Twitter list for visitors too.
     r.driver->tap(ui::Point{160, 62 + 15});
-    r.advance(1);
+    r.advance(0.5);
     ASSERT_NE(hub.viewTwitter(), nullptr);
     EXPECT_EQ(hub.viewTwitter()->frame().x(), 0);
     EXPECT_TRUE(hub.viewBKG()->isHidden());
     hub.hideTwitter();
-    r.advance(0.5);
+    r.advance(0.4);
     EXPECT_TRUE(backInPlace(hub));
 }
 
@@ -95,7 +95,7 @@ TEST(CommunityHub, MemberBoxesAskVisitorsToLogInAndOpenForMembers) {
     for (ui::Point box :
          {ui::Point{80, 62 + 320}, ui::Point{240, 62 + 320}, ui::Point{160, 62 + 200}}) {
         r.driver->tap(box);
-        r.advance(0.5);
+        r.advance(0.4);
         EXPECT_EQ(lastAlert(r), "Accès réservé aux membres");
         r.answerAlert(0);
     }
@@ -107,7 +107,7 @@ TEST(CommunityHub, MemberBoxesAskVisitorsToLogInAndOpenForMembers) {
     r.app().myConnexion().setIsConnected(true);
     const int overlays = r.count("overlay", "Mise à jour des concerts");
     r.driver->tap(ui::Point{80, 62 + 320});
-    r.advance(1);
+    r.advance(0.5);
     EXPECT_EQ(r.count("overlay", "Mise à jour des concerts"), overlays + 1);
     EXPECT_TRUE(r.app().myConcertsPast().isRefresh());
     ASSERT_NE(hub.viewReporter(), nullptr);
@@ -120,7 +120,7 @@ TEST(CommunityHub, TourTrackerPlugsInOpensWithItsEventAndClosesWhenTheSectionIsS
     CommunityViewController& hub = openCommunity(r, true);
     // Until the map exists the bar opens nothing.
     r.driver->tap(ui::Point{160, 62 + 250});
-    r.advance(0.5);
+    r.advance(0.4);
     EXPECT_EQ(r.count("community", "no tour tracker"), 1);
     EXPECT_TRUE(backInPlace(hub));
 
@@ -131,7 +131,7 @@ TEST(CommunityHub, TourTrackerPlugsInOpensWithItsEventAndClosesWhenTheSectionIsS
         return t;
     });
     r.driver->tap(ui::Point{160, 62 + 250});
-    r.advance(0.5);
+    r.advance(0.4);
     ASSERT_NE(tracker, nullptr);
     EXPECT_EQ(r.count("event", std::to_string(r.app().myConfig().id_event_tour_tracker())), 1);
     EXPECT_EQ(tracker->refreshes, 1);
@@ -144,13 +144,13 @@ TEST(CommunityHub, TourTrackerPlugsInOpensWithItsEventAndClosesWhenTheSectionIsS
     r.app().toggleLanguage();
 
     r.app().showCommunity();
-    r.advance(0.5);
+    r.advance(0.4);
     EXPECT_EQ(tracker->view().frame().x(), 320);
     EXPECT_TRUE(backInPlace(hub));
     EXPECT_TRUE(inFront(r.host->window(), r.app().buttonBottom(), &hub.view()));
     // Opened again: the members are not fetched twice.
     r.driver->tap(ui::Point{160, 62 + 250});
-    r.advance(0.5);
+    r.advance(0.4);
     EXPECT_EQ(tracker->refreshes, 1);
 }
 
@@ -158,13 +158,13 @@ TEST(CommunityHub, LanguageSwitchRebuildsAnOpenReporterInTheNewLanguage) {
     AppRun r;
     CommunityViewController& hub = openCommunity(r, true);
     hub.showReporter();
-    r.advance(0.5);
+    r.advance(0.4);
     zephrun::ReporterView* before = hub.viewReporter();
     before->commentEditor().setText("Génial");
     before->validSaisi(zephrun::ReporterView::kComment);
 
     r.app().toggleLanguage();
-    r.advance(0.5);
+    r.advance(0.4);
     EXPECT_EQ(
         r.driver->imageName(hub.view().viewWithTag(CommunityViewController::kArtistMarkerTag)),
         "com-zr-here-uk.png");

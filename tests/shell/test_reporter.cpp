@@ -24,7 +24,7 @@ struct Reporter {
     explicit Reporter(RunOptions options = {}) : r(std::move(options)) {
         hub = &openCommunity(r, true);
         hub->showReporter();
-        r.advance(0.5);
+        r.advance(0.4);
         view = hub->viewReporter();
         photo = fs::path(r.dir.path()) / "concert.jpg";
         std::vector<std::uint8_t> rgba(240 * 160 * 4, 200);
@@ -36,14 +36,14 @@ struct Reporter {
     // Opens the picture sheet and answers it with the button titled `title`.
     std::vector<std::string> sheet(const std::string& title = {}) {
         r.driver->tap(&view->pictureButton());
-        r.advance(0.5);
+        r.advance(0.4);
         ui::ActionSheet* s = shownSheet(r);
         if (!s) return {};
         auto titles = sheetTitles(*s);
         for (int i = 0; i < s->numberOfButtons(); ++i)
             if (s->buttonTitleAtIndex(i) == (title.empty() ? "Annuler" : title))
                 r.driver->tap(s->buttonAtIndex(i));
-        r.advance(1);
+        r.advance(0.5);
         return titles;
     }
     void choosePhoto() {
@@ -52,7 +52,7 @@ struct Reporter {
     }
     void send() {
         r.driver->tap(ui::Point{134 + 93, 62 + 156 + 17});
-        r.advance(1);
+        r.advance(0.5);
     }
 
     AppRun r;
@@ -108,7 +108,7 @@ TEST(Reporter, EventPanelChoosesTheFirstConcertAndAddsAPage) {
     const auto past = t.r.app().myConcertsPast().listConcerts();
     ASSERT_EQ(past.size(), 10u);
     t.r.driver->tap(ui::Point{160, 62 + 220});
-    t.r.advance(0.5);
+    t.r.advance(0.4);
     ASSERT_NE(t.view->inputPanel(), nullptr);
     EXPECT_EQ(t.view->inputPanel()->frame().y(), 185);
     EXPECT_EQ(t.view->eventPicker()->numberOfRows(), 10);
@@ -116,25 +116,25 @@ TEST(Reporter, EventPanelChoosesTheFirstConcertAndAddsAPage) {
 
     // Cancelled: the first concert stays chosen, the label keeps its placeholder.
     t.view->cancelSaisi(ReporterView::kEvent);
-    t.r.advance(0.5);
+    t.r.advance(0.4);
     EXPECT_EQ(t.view->myIDEvent(), past[0]->cID);
     EXPECT_EQ(t.view->eventLabel().text(), "Événements");
 
     t.view->showSaisi(ReporterView::kEvent);
-    t.r.advance(0.5);
+    t.r.advance(0.4);
     ui::Toolbar& bar = *t.view->inputToolbar();
     ASSERT_EQ(bar.items().size(), 4u);
     ASSERT_EQ(bar.items().back()->systemItemKind(), ui::BarButtonSystemItem::Add);
     t.r.driver->tap(bar.viewForItem(bar.items().back().get()));
-    t.r.advance(1);
+    t.r.advance(0.5);
     EXPECT_EQ(t.view->eventPicker()->numberOfRows(), 20);
     EXPECT_EQ(t.view->eventPicker()->selectedRow(), 0);
     t.r.driver->tap(t.view->eventPicker()->viewForRow(1));
-    t.r.advance(1.5);
+    t.r.advance(1);
     const auto more = t.r.app().myConcertsPast().listConcerts();
     EXPECT_EQ(t.view->myIDEvent(), more[1]->cID);
     t.view->validSaisi(ReporterView::kEvent);
-    t.r.advance(0.5);
+    t.r.advance(0.4);
     EXPECT_EQ(t.view->eventLabel().text(), more[1]->cDate + more[1]->cTitle);
     EXPECT_EQ(t.view->inputPanel()->frame().y(), 480);
 }
@@ -153,12 +153,12 @@ TEST(Reporter, ChecksThenUploadsAReportThatTheConcertAlbumShows) {
 
     // The comment: the view lifts over the keyboard; an empty comment is never the placeholder.
     t.r.driver->tap(&t.view->commentEditor());
-    t.r.advance(0.5);
+    t.r.advance(0.4);
     EXPECT_EQ(t.view->frame().y(), -143);
     EXPECT_EQ(t.view->commentEditor().text(), "");
     t.r.driver->typeText("Super concert");
     t.view->validSaisi(ReporterView::kComment);
-    t.r.advance(0.5);
+    t.r.advance(0.4);
     EXPECT_EQ(t.view->frame().y(), 62);
     EXPECT_EQ(t.view->myCommentaire(), "Super concert");
 

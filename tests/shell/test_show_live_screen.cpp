@@ -69,12 +69,12 @@ TEST(ShowLiveList, LoadsAgainAfterAFailureThenOncePerRun) {
     zephrun::CommunityViewController& hub = openCommunity(r, true);
     auto open = [&] {
         hub.showShowLive();
-        r.advance(1);
+        r.advance(0.5);
     };
     auto close = [&] {
         r.answerAlert(0);
         hub.hideShowLive();
-        r.advance(0.5);
+        r.advance(0.4);
     };
     open();
     zephrun::ShowLiveView2010& view = *hub.viewShowLive2010();

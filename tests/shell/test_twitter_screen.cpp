@@ -45,7 +45,7 @@ TEST(TwitterScreen, RowsFollowTheirTextAndTheNextPageRowItsLanguage) {
     AppRun r({.serverSetup = [](zserver::ContentServer& s) { s.setWebRequest(103, tweets); }});
     zephrun::CommunityViewController& hub = openCommunity(r, false);
     hub.showTwitter();
-    r.advance(1);
+    r.advance(0.5);
     ASSERT_TRUE(r.app().myTwitter().isRefresh());
     TwitterView& view = *hub.viewTwitter();
     const auto& cells = view.myListCells();
@@ -72,11 +72,11 @@ TEST(TwitterScreen, RowsFollowTheirTextAndTheNextPageRowItsLanguage) {
 
     // The next-page row loads the last page and goes.
     view.myTable().setContentOffset({0, 200});
-    r.advance(0.5);
+    r.advance(0.4);
     ui::TableViewCell* last = view.myTable().cellForRowAtIndexPath({0, 4});
     ASSERT_NE(last, nullptr);
     r.driver->tap(last);
-    r.advance(1);
+    r.advance(0.5);
     EXPECT_EQ(r.count("overlay", "Updating \"Twitter\""), 1);
     EXPECT_EQ(view.myListCells().size(), 5u);
     EXPECT_EQ(view.myListCells().back()->tag(), TwitterView::kTweetRowTag);
