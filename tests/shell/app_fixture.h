@@ -46,6 +46,8 @@ struct RunOptions {
     bool network = true;      // the phone has a network
     bool serverUp = true;     // the content server answers
     std::string packageDir;   // the application package; empty: the built test package
+    // Called before the server starts (handlers a test replaces).
+    std::function<void(zserver::ContentServer&)> serverSetup;
 };
 
 class AppRun {
@@ -60,6 +62,7 @@ class AppRun {
         fs::create_directories(dir.file("packages"));
         so.packagesDir = dir.file("packages");
         server = std::make_unique<zserver::ContentServer>(so);
+        if (o.serverSetup) o.serverSetup(*server);
         if (!server->start()) ADD_FAILURE() << "server: " << server->error();
         // A closed port: the address of a server that does not answer.
         const std::string base = o.serverUp ? server->baseURL() : "http://127.0.0.1:9/";

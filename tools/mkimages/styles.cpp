@@ -171,18 +171,22 @@ const std::map<std::string, Painter>& painters() {
              for (int k = 1; k < 12; ++k)
                  r.ring(W(r) / 2, 130, k * 9.0f, 0.6f, kWhite.withAlpha(0.05f));
          }},
+        // The community hub's frame over its map: dark bands behind the tweets (top) and the
+        // boxes (bottom), the map left clear between them.
         {"panel-map",
-         [](Raster& r, const Entry& e) {
-             panel(r, kCyan, hashText(e.name));
-             for (int x = 0; x < W(r); x += 20)
-                 r.line(float(x), 0, float(x), H(r), 0.5f, kCyan.withAlpha(0.06f));
-             for (int y = 0; y < H(r); y += 20)
-                 r.line(0, float(y), W(r), float(y), 0.5f, kCyan.withAlpha(0.06f));
+         [](Raster& r, const Entry&) {
+             r.verticalGradient({0, 0, W(r), 125}, kInk.withAlpha(0.92f), kInk.withAlpha(0.75f));
+             r.verticalGradient({0, 125, W(r), 30}, kInk.withAlpha(0.75f), kClear);
+             r.verticalGradient({0, 232, W(r), 40}, kClear, kInk.withAlpha(0.75f));
+             r.fillBox({0, 272, W(r), H(r) - 272}, kInk.withAlpha(0.92f));
          }},
+        // The reporter's form: light fields under its event line and its comment editor.
         {"panel-camera",
          [](Raster& r, const Entry& e) {
              panel(r, kAccent, hashText(e.name));
-             camera(r, W(r) - 60, H(r) - 60, 70, kWhite.withAlpha(0.06f));
+             camera(r, W(r) - 60, H(r) - 30, 50, kWhite.withAlpha(0.06f));
+             r.roundedBox({8, 207, 304, 33}, 6, kPaper);
+             r.roundedBox({8, 251, 304, 114}, 6, kPaper);
          }},
         {"placeholder",
          [](Raster& r, const Entry& e) {
@@ -510,11 +514,13 @@ const std::map<std::string, Painter>& painters() {
              homeBox(r, e.text, kAccent,
                      [](Raster& r, float cx, float cy, float s) { camera(r, cx, cy, s, kWhite); });
          }},
+        // The hub's artist marker: the next concert lies just right of its tip.
         {"marker",
          [](Raster& r, const Entry& e) {
-             r.roundedBox({2, 2, W(r) - 4, H(r) - 16}, 10, kAccent);
-             r.polygon({{24, H(r) - 14}, {34, H(r) - 2}, {44, H(r) - 14}}, kAccent);
-             r.text(e.text, {8, 2, W(r) - 16, H(r) - 16}, 14, kWhite, true);
+             r.roundedBox({2, 8, W(r) - 18, H(r) - 16}, 10, kAccent);
+             r.polygon({{W(r) - 17, H(r) / 2 - 9}, {W(r) - 2, H(r) / 2}, {W(r) - 17, H(r) / 2 + 9}},
+                       kAccent);
+             r.text(e.text, {8, 8, W(r) - 30, H(r) - 16}, 14, kWhite, true);
          }},
         {"bar",
          [](Raster& r, const Entry&) {
