@@ -140,16 +140,19 @@ bool ScriptRunner::touchView(ui::View* view, const std::string& what, int taps, 
 }
 
 bool ScriptRunner::answerAlert(int button) {
-    for (const auto& modal : host_.window().modalViews()) {
-        auto* alert = dynamic_cast<ui::AlertView*>(modal.get());
-        if (!alert || !alert->isVisible()) continue;
-        if (button < 0 || button >= alert->numberOfButtons())
-            return fail("the alert has no button " + std::to_string(button));
-        driver_.tap(alert->buttonAtIndex(button));
-        frame(ui::AlertView::kDismissSeconds);
-        return true;
-    }
-    return fail("no alert is shown");
+    auto shown = [this]() -> ui::View* {
+        for (const auto& modal : host_.window().modalViews())
+            if (auto* alert = dynamic_cast<ui::AlertView*>(modal.get()); alert && alert->isVisible())
+                return alert;
+        return nullptr;
+    };
+    auto* alert = static_cast<ui::AlertView*>(await(shown));
+    if (!alert) return fail("no alert is shown");
+    if (button < 0 || button >= alert->numberOfButtons())
+        return fail("the alert has no button " + std::to_string(button));
+    driver_.tap(alert->buttonAtIndex(button));
+    frame(ui::AlertView::kDismissSeconds);
+    return true;
 }
 
 bool ScriptRunner::pressKey(const std::string& key) {

@@ -8,7 +8,7 @@
 //   tap-text TEXT | double-tap-text TEXT | tap-image NAME | double-tap-image NAME
 //   hold-image NAME S           touch the front-most visible view showing it (within 5 s)
 //   expect-text TEXT | expect-no-text TEXT | expect-image NAME      (within 5 s)
-//   alert-button N              answer the alert on screen with its button N
+//   alert-button N              answer the alert on screen with its button N (within 5 s)
 //   location LAT LON | location none        what the location service answers next
 //   pick-photo FILE | pick-cancel           what the picture chooser answers next
 //   shot NAME | dump NAME | audio NAME      DIR/NAME.png, .json, .wav

@@ -45,9 +45,9 @@ struct RunOptions {
     std::string lang = "fr";
     bool network = true;      // the phone has a network
     bool serverUp = true;     // the content server answers
-    std::string packageDir;   // the application package; empty: the built test package
+    std::string packageDir{}; // the application package; empty: the built test package
     // Called before the server starts (handlers a test replaces).
-    std::function<void(zserver::ContentServer&)> serverSetup;
+    std::function<void(zserver::ContentServer&)> serverSetup{};
 };
 
 class AppRun {

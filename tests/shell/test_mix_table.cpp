@@ -289,10 +289,9 @@ TEST(MixTable, DownloadRefusedOn404ThenStoredAndShown) {
     ASSERT_TRUE(waitFor(
         r,
         [&] {
-            if (ui::View* loading = r.app().viewLoading())
-                for (auto* l : r.driver->findAllOfType<ui::Label>())
-                    sawProgress = sawProgress || (l->isDescendantOf(loading) &&
-                                                  l->text().find(" Mo") != std::string::npos);
+            // The overlay's label (also while it fades out) shows the bytes received.
+            for (auto* l : r.driver->findAllOfType<ui::Label>())
+                sawProgress = sawProgress || l->text().find(" Mo / ") != std::string::npos;
             return r.app().myMixView() && !r.app().myMixView()->isShowingPlaceholder();
         },
         60));

@@ -38,7 +38,7 @@ expect-text No such text anywhere
 quit
 )");
     EXPECT_FALSE(runner.run(script));
-    EXPECT_EQ(runner.error(), "line 18: no visible view shows \"No such text anywhere\"");
+    EXPECT_EQ(runner.error(), "line 19: no visible view shows \"No such text anywhere\"");
     EXPECT_FALSE(runner.quitRequested());
 
     EXPECT_GT(std::filesystem::file_size(r.dir.file("home.png")), 1000u);
