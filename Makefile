@@ -9,7 +9,7 @@ deps:
 	@bash scripts/setup-deps.sh
 
 build: deps
-	@cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRUN_BENCH=ON >/dev/null
 	@cmake --build build -j $(JOBS)
 
 run: build

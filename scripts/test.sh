@@ -15,7 +15,8 @@ run_suite() { # dir, cmake args...
     (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 600)
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Benchmarks are built by `make bench`, not here.
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRUN_BENCH=OFF
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZEPHRUN_SANITIZE=ON -DZEPHRUN_BENCH=OFF
 
 # ThreadSanitizer over the suites where threads meet: players and audio outputs, run loop, HTTP,
