@@ -11,6 +11,7 @@
 
 #include "client/base64.h"
 #include "client/cipher.h"
+#include "client/download_file.h"
 #include "client/reply_parsers.h"
 #include "client/request_envelope.h"
 #include "client/url_escape.h"
@@ -70,12 +71,23 @@ struct KT_webtools::Transfer : zplatform::HttpConnectionDelegate,
     std::condition_variable changed;
     bool isFinish = false;
     bool failedHere = false; // this transfer reported an error
+    bool timedOut = false;   // ended by the wait or the watchdog
+    bool tooLarge = false;
+    bool notWritten = false;
     bool noticePending = false;
     bool stopWatchdog = false;
     bool watchdogDone = true;
+    bool reportsProgress = true; // still the client's current transfer
+    bool started = false;        // a request was sent (not just a KT_clear)
     std::string noticeName;
     std::optional<std::string> receivedData;
     std::optional<zplatform::HttpError> error; // Verror: kept from earlier transfers
+    std::optional<long> statusCode;
+    long long expectedLength = -1;
+    long long received = 0;
+    std::uint64_t cap = kMaxReplyBytes;
+    std::unique_ptr<DownloadFile> download; // owner thread only
+    bool downloadWritten = false;
     std::unique_ptr<zplatform::HttpConnection> connection;
     std::thread watchdogThread;
 
@@ -84,18 +96,91 @@ struct KT_webtools::Transfer : zplatform::HttpConnectionDelegate,
         return !isFinish && connection != nullptr;
     }
 
-    void didReceiveData(zplatform::HttpConnection&, std::string_view data) override {
-        std::lock_guard lock(mutex);
-        if (isFinish) return;
-        if (!receivedData) receivedData.emplace();
-        receivedData->append(data);
+    void didReceiveResponse(zplatform::HttpConnection& c,
+                            const zplatform::HttpResponse& response) override {
+        bool over = false;
+        {
+            std::lock_guard lock(mutex);
+            if (isFinish) return;
+            statusCode = response.statusCode;
+            expectedLength = response.expectedLength;
+            over = expectedLength > 0 && static_cast<std::uint64_t>(expectedLength) > cap;
+            if (reportsProgress) {
+                client->progressReceived_ = 0;
+                client->progressTotal_ = expectedLength;
+            }
+        }
+        // A length announced past the cap fails at once, before any byte is kept.
+        if (over) return refuseTooLarge(c);
     }
 
-    void connectionDidFinishLoading(zplatform::HttpConnection&) override { end(std::nullopt); }
+    void didReceiveData(zplatform::HttpConnection& c, std::string_view data) override {
+        bool over = false, spoiled = false, report = false;
+        {
+            std::lock_guard lock(mutex);
+            if (isFinish) return;
+            received += static_cast<long long>(data.size());
+            // An error status's page is kept in memory, for whoever looks into the failure, and
+            // capped as memory is.
+            const bool toFile = download && statusCode.value_or(0) < 400;
+            over = static_cast<std::uint64_t>(received) >
+                   (toFile ? cap : std::min(cap, kMaxReplyBytes));
+            if (!over && toFile) {
+                spoiled = !download->write(data);
+            } else if (!over) {
+                if (!receivedData) receivedData.emplace();
+                receivedData->append(data);
+            }
+            report = reportsProgress;
+            if (report) client->progressReceived_ = received;
+        }
+        if (over) return refuseTooLarge(c);
+        if (spoiled) return failWriting(c);
+        if (report && client->progressHandler_) client->progressHandler_(received, expectedLength);
+    }
+
+    void connectionDidFinishLoading(zplatform::HttpConnection& c) override {
+        if (download) {
+            bool good;
+            {
+                std::lock_guard lock(mutex);
+                good = !isFinish && statusCode.value_or(0) < 400;
+            }
+            // Only a finished download with a good status replaces the file.
+            if (good && !download->commit()) return failWriting(c);
+            downloadWritten = good;
+        }
+        end(std::nullopt);
+    }
 
     void didFailWithError(zplatform::HttpConnection&, const zplatform::HttpError& e) override {
         logLine("didFailWithError " + std::to_string(e.code) + "  : " + e.domain + "   : " +
                 e.description);
+        end(e);
+    }
+
+    void refuseTooLarge(zplatform::HttpConnection& c) {
+        c.cancel();
+        {
+            std::lock_guard lock(mutex);
+            tooLarge = true;
+        }
+        zplatform::HttpError e;
+        e.code = kReplyTooLarge;
+        e.description = "The reply exceeds " + std::to_string(cap) + " bytes.";
+        logLine("reply past its cap: " + e.description);
+        end(e);
+    }
+
+    void failWriting(zplatform::HttpConnection& c) {
+        c.cancel();
+        {
+            std::lock_guard lock(mutex);
+            notWritten = true;
+        }
+        zplatform::HttpError e;
+        e.description = "The download could not be written.";
+        logLine(e.description);
         end(e);
     }
 
@@ -262,11 +347,24 @@ bool KT_webtools::KT_closeApplication() {
     return true;
 }
 
+namespace {
+// The value of attribute `name` in the first element of an XML fragment ("" when absent).
+std::string attributeOf(const std::string& fragment, const std::string& name) {
+    const std::string key = " " + name + "=\"";
+    const std::size_t end = fragment.find('>');
+    std::size_t at = fragment.find(key);
+    if (at == std::string::npos || at > end) return {};
+    at += key.size();
+    return fragment.substr(at, fragment.find('"', at) - at);
+}
+} // namespace
+
 bool KT_webtools::sendEvent(const std::string& eventElement) {
     KT_checkSessionID();
     KT_clearAllAction();
     prepareRequestURL();
     KT_clear();
+    eventSummary_ = "EVENT " + attributeOf(eventElement, "id");
     KT_addVariable("data", envelope(sessionElement(sessionID_), eventElement, actionToSend_),
                    "POST", "CRYPT");
     KT_setTimeout(3);
@@ -300,10 +398,12 @@ bool KT_webtools::KT_sendEventTo(const std::string& start, int identifiant) {
 
 void KT_webtools::KT_clear() {
     withNotif_ = false;
+    eventSummary_.clear();
     // The observation of a notice still owed by a running transfer stays until that transfer
     // posts it; a finished one has already been withdrawn.
     supersedeCurrent();
     current_ = freshTransfer();
+    downloadFile_.reset();
     variableName_.clear();
     variableValue_.clear();
     variableType_.clear();
@@ -377,6 +477,11 @@ double KT_webtools::waitBudget() const {
     return timeoutOverride_ > 0 ? timeoutOverride_ : static_cast<double>(timeout_);
 }
 
+std::uint64_t KT_webtools::replyCap() const {
+    if (maxResponseBytes_ > 0) return maxResponseBytes_;
+    return downloadFile_ ? kMaxDownloadBytes : kMaxReplyBytes;
+}
+
 std::shared_ptr<KT_webtools::Transfer> KT_webtools::freshTransfer() {
     auto transfer = std::make_shared<Transfer>();
     transfer->client = this;
@@ -392,6 +497,7 @@ void KT_webtools::supersedeCurrent() {
     {
         std::lock_guard lock(old->mutex);
         owesNotice = old->noticePending && !old->isFinish;
+        old->reportsProgress = false;
         if (!owesNotice && old->connection) {
             // A transfer nobody waits for any more: stop it, its reply is dropped anyway.
             old->connection->cancel();
@@ -405,13 +511,55 @@ void KT_webtools::supersedeCurrent() {
         detached_.push_back(old);
 }
 
+
+std::string KT_webtools::requestSummary(const zplatform::HttpRequest& request) const {
+    std::string summary;
+    for (const auto& action : actionToSend_) {
+        if (!summary.empty()) summary += ", ";
+        summary += attributeOf(action, "name");
+        if (std::string id = attributeOf(action, "id"); !id.empty()) summary += " " + id;
+    }
+    if (!eventSummary_.empty()) summary = eventSummary_;
+    if (summary.empty()) {
+        const std::string& url = request.url;
+        summary = (request.method.empty() ? "GET" : request.method) + " " +
+                  url.substr(0, url.find('?'));
+    }
+    return summary;
+}
+
 void KT_webtools::startTransfer(bool cleanCookie, bool withNotif) {
     zplatform::HttpRequest request = KT_buildRequest();
+    if (env_.onRequest) env_.onRequest(requestSummary(request));
+    // libcurl gives up too, a moment after the wait: no transfer outlives its budget.
+    request.totalTimeout = waitBudget() + 1.0;
     if (cleanCookie) zplatform::HttpCookieStore::shared().deleteAllCookies();
     supersedeCurrent();
     auto transfer = freshTransfer();
     transfer->noticePending = withNotif;
     transfer->noticeName = nameNotif_;
+    transfer->cap = replyCap();
+    transfer->started = true;
+    progressReceived_ = 0;
+    progressTotal_ = -1;
+    if (downloadFile_) {
+        transfer->download = std::make_unique<DownloadFile>(*downloadFile_);
+        if (!transfer->download->ok()) {
+            // Nothing can be written: the transfer ends at once, as a failure.
+            transfer->notWritten = true;
+            transfer->isFinish = true;
+            transfer->failedHere = true;
+            zplatform::HttpError e;
+            e.description = "The download file cannot be created.";
+            transfer->error = e;
+            current_ = transfer;
+            if (withNotif) {
+                transfer->noticePending = false;
+                postNotice(*transfer);
+            }
+            return;
+        }
+    }
     current_ = transfer;
     // Callbacks come later, from the run loop, never from inside the constructor.
     transfer->connection =
@@ -429,21 +577,32 @@ void KT_webtools::KT_sendWithResponseNowWithCleanCookie(bool cleanCookie) {
         std::lock_guard lock(transfer->mutex);
         return transfer->isFinish;
     };
-    int slices = std::max(1, static_cast<int>(std::lround(waitBudget() / kSlice)));
+    // The budget is time, not a count of slices: a slice that runs long (a large reply being
+    // handed over) still counts for what it took.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(std::max(waitBudget(), kSlice)));
     zplatform::RunLoop& loop = zplatform::RunLoop::current();
     // Each slice returns as soon as the transfer ends; the end is checked after the last slice
     // too, so a reply completed during it is a reply.
-    for (int n = slices; n > 0 && !finished(); --n) loop.runUntil(finished, kSlice);
+    while (!finished()) {
+        double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (left <= 0) break;
+        loop.runUntil(finished, std::min(kSlice, left));
+    }
     {
         std::lock_guard lock(transfer->mutex);
         if (!transfer->isFinish) {
             // Time-out: no reply and no error.
-            transfer->connection->cancel();
+            if (transfer->connection) transfer->connection->cancel();
             transfer->receivedData.reset();
             transfer->isFinish = true;
+            transfer->timedOut = true;
         }
     }
     transfer->connection.reset();
+    transfer->download.reset();
 }
 
 void KT_webtools::KT_sendWithNotif(std::function<void()> operation, const std::string& name) {
@@ -473,6 +632,7 @@ void KT_webtools::watchdog(Transfer* transfer, int slices) {
         if (transfer->connection) transfer->connection->cancel();
         transfer->receivedData.reset();
         transfer->isFinish = true;
+        transfer->timedOut = true;
         post = std::exchange(transfer->noticePending, false);
     }
     lock.unlock();
@@ -524,6 +684,7 @@ void KT_webtools::reapTransfers(bool all) {
         if (transfer->watchdogThread.joinable()) transfer->watchdogThread.join();
         // Owner thread: the connection is destroyed where it was made.
         transfer->connection.reset();
+        transfer->download.reset();
     }
     detached_ = std::move(keep);
 }
@@ -533,6 +694,49 @@ void KT_webtools::reapTransfers(bool all) {
 bool KT_webtools::KT_responseIsPresent() const {
     std::lock_guard lock(current_->mutex);
     return current_->isFinish;
+}
+
+std::optional<long> KT_webtools::KT_getStatusCode() const {
+    std::lock_guard lock(current_->mutex);
+    return current_->statusCode;
+}
+
+long long KT_webtools::KT_getExpectedLength() const {
+    std::lock_guard lock(current_->mutex);
+    return current_->expectedLength;
+}
+
+bool KT_webtools::KT_downloadWritten() const {
+    std::lock_guard lock(current_->mutex);
+    return current_->isFinish && current_->downloadWritten;
+}
+
+KT_Outcome KT_webtools::KT_getOutcome() const {
+    std::lock_guard lock(current_->mutex);
+    const Transfer& t = *current_;
+    if (!t.started) return KT_Outcome::None;
+    if (!t.isFinish) return KT_Outcome::Running;
+    if (t.tooLarge) return KT_Outcome::TooLarge;
+    if (t.notWritten) return KT_Outcome::NotWritten;
+    if (t.timedOut) return KT_Outcome::TimedOut;
+    if (t.failedHere) {
+        // A reply whose status was an error and that then broke is still an HTTP error.
+        if (t.statusCode && *t.statusCode >= 400) return KT_Outcome::HttpError;
+        return t.error && t.error->isTimeout() ? KT_Outcome::TimedOut : KT_Outcome::TransportError;
+    }
+    // Ended without even a status line: the connection closed in the reply's head.
+    if (!t.statusCode) return KT_Outcome::TransportError;
+    return *t.statusCode >= 400 ? KT_Outcome::HttpError : KT_Outcome::Reply;
+}
+
+bool KT_webtools::KT_downloadToFile(const std::string& url, const std::filesystem::path& file,
+                                    int timeoutSeconds) {
+    KT_clear();
+    KT_setURL(url);
+    KT_setTimeout(timeoutSeconds);
+    KT_setDownloadFile(file);
+    KT_sendWithResponseNow();
+    return KT_downloadWritten();
 }
 
 std::optional<std::string> KT_webtools::KT_getResponse() const {

@@ -12,10 +12,17 @@
 // time-out comes first. Every field shared with a watchdog sits behind the transfer's lock.
 //
 // Failures are reported by results and flags, never by text: a missing reply (none), a false
-// result, KT_getError.
+// result, KT_getError, and KT_getOutcome, which tells an HTTP error status from a time-out.
+//
+// Replies: an exchange's reply is kept in memory up to a cap (past it the transfer fails with
+// kReplyTooLarge); a long download is streamed to a file instead (KT_setDownloadFile). Its
+// progress can be read from any thread (KT_getProgress) or followed on the client's thread
+// (KT_setProgressHandler).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -59,6 +66,25 @@ class KT_webtoolsDelegate {
 // Text encodings the byte-valued variables and string replies are read with.
 enum class TextEncoding { UTF8, ASCII, ISOLatin1 };
 
+// How the last transfer ended.
+enum class KT_Outcome {
+    None,           // nothing sent yet
+    Running,        // not ended
+    Reply,          // a reply with a status below 400
+    HttpError,      // the server answered with a status of 400 or more (KT_getStatusCode)
+    TimedOut,       // no complete reply within the time-out
+    TransportError, // refused, unreachable, broken (KT_getError)
+    TooLarge,       // the reply passed the cap (KT_getError: kReplyTooLarge)
+    NotWritten,     // a download whose file could not be written
+};
+
+// Bytes of the current reply received so far, and the length the server announced (-1 when it
+// announced none).
+struct KT_Progress {
+    long long received = 0;
+    long long total = -1;
+};
+
 // The platform services the client reads; each unset member falls back to the real service.
 struct KT_webtoolsEnvironment {
     zplatform::UserDefaults* defaults = nullptr;     // null: UserDefaults::standard()
@@ -68,12 +94,21 @@ struct KT_webtoolsEnvironment {
     std::optional<std::string> language;             // none: first of preferredLanguages()
     std::optional<std::string> bundleVersion;        // none: bundleVersion()
     std::shared_ptr<const zplatform::InterfaceSource> interfaces; // null: the machine's
+    // Told of every transfer the client starts, on the client's thread: the message's actions
+    // ("OPEN", "WEBREQUEST 105", "EVENT 201", "CLOSE") or, for a plain page or download, the
+    // method and the address. Never the form's values (a password travels there).
+    std::function<void(const std::string& summary)> onRequest;
 };
 
 class KT_webtools {
   public:
     static constexpr int kDefaultTimeout = 10;
     static constexpr std::string_view kDefaultNotif = "defaultNotif";
+    // Largest reply kept in memory, and largest download written to a file, unless set otherwise.
+    static constexpr std::uint64_t kMaxReplyBytes = 32u << 20;
+    static constexpr std::uint64_t kMaxDownloadBytes = 1ull << 30;
+    // KT_getError's code for a reply past its cap (the platform's "data length exceeds maximum").
+    static constexpr int kReplyTooLarge = -1103;
 
     // `init` / `initWithDelegate:`: writes "7" under "_ApplicationID", every time.
     KT_webtools();
@@ -152,8 +187,35 @@ class KT_webtools {
     // named `name`, starts the transfer and a watchdog; the notice is posted once at the end.
     void KT_sendWithNotif(std::function<void()> operation, const std::string& name);
 
+    // --- Downloads ---
+    // The body of the next transfer goes to `file` instead of memory (KT_getResponse then has
+    // none). It is written under a temporary name beside `file` and replaces it, fsynced, only
+    // when the transfer completes with a status below 400; otherwise `file` is left as it was.
+    // Reset by KT_clear, like the variables.
+    void KT_setDownloadFile(std::optional<std::filesystem::path> file) {
+        downloadFile_ = std::move(file);
+    }
+    // True when the last transfer replaced its download file.
+    bool KT_downloadWritten() const;
+    // KT_clear, url, time-out, download file, synchronous send: true when `file` was written.
+    bool KT_downloadToFile(const std::string& url, const std::filesystem::path& file,
+                           int timeoutSeconds);
+    // Cap of the replies (memory) and downloads (file); 0: kMaxReplyBytes / kMaxDownloadBytes.
+    void KT_setMaxResponseBytes(std::uint64_t bytes) { maxResponseBytes_ = bytes; }
+    // Progress of the current transfer; safe from any thread.
+    KT_Progress KT_getProgress() const { return {progressReceived_.load(), progressTotal_.load()}; }
+    // Called on the client's thread after each part of a reply arrives (received, total).
+    void KT_setProgressHandler(std::function<void(long long, long long)> handler) {
+        progressHandler_ = std::move(handler);
+    }
+
     // `isFinish`: true when no transfer is running.
     bool KT_responseIsPresent() const;
+    // The HTTP status of the last transfer's reply; none when no reply head came.
+    std::optional<long> KT_getStatusCode() const;
+    // The reply's announced length (Content-Length), -1 when unknown or no reply came.
+    long long KT_getExpectedLength() const;
+    KT_Outcome KT_getOutcome() const;
     std::optional<std::string> KT_getResponse() const;
     std::optional<std::string> KT_getStringResponseWithEncode(TextEncoding encoding) const;
     std::optional<std::string> KT_getResponseDecodeBase64() const;
@@ -190,8 +252,10 @@ class KT_webtools {
     void watchdog(Transfer* transfer, int slices);
     void reapTransfers(bool all);
     double waitBudget() const;
+    std::uint64_t replyCap() const;
     bool sendEvent(const std::string& eventElement);
     const void* observerTarget() const;
+    std::string requestSummary(const zplatform::HttpRequest& request) const;
 
     KT_webtoolsDelegate* appDelegate_;
     KT_webtoolsEnvironment env_;
@@ -209,6 +273,11 @@ class KT_webtools {
     double timeoutOverride_ = 0;
     std::optional<std::string> sessionID_;
     std::vector<std::string> actionToSend_;
+    std::string eventSummary_; // "EVENT id" while an event is being sent
+    std::optional<std::filesystem::path> downloadFile_;
+    std::uint64_t maxResponseBytes_ = 0;
+    std::function<void(long long, long long)> progressHandler_;
+    std::atomic<long long> progressReceived_{0}, progressTotal_{-1};
     // The current transfer (reply, error and isFinish live there, under its lock) and earlier
     // notice transfers still finishing on their own. current_ is never null.
     std::shared_ptr<Transfer> current_;

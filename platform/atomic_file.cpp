@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zplatform {
@@ -48,7 +49,7 @@ bool writeAll(int fd, std::string_view bytes) {
 
 } // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
     std::error_code ec;
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
@@ -56,14 +57,22 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 
     // The lock file is never renamed, so every writer locks the same inode; the temporary name
     // is then free to be fixed (no litter after a crash: the next write truncates it).
-    Fd lock(::open((path.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    Fd lock(::open((path.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode));
     if (!lock.ok()) return false;
     while (::flock(lock.get(), LOCK_EX) != 0) {
         if (errno != EINTR) return false;
     }
     const std::string tmp = path.string() + ".tmp";
-    Fd out(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd out(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
     if (!out.ok()) return false;
+    // A temporary left by a crash keeps the mode it was made with: narrow it before writing.
+    struct stat st {};
+    const mode_t allowed = static_cast<mode_t>(mode) & 07777;
+    if (::fstat(out.get(), &st) != 0 ||
+        ((st.st_mode & 07777 & ~allowed) != 0 && ::fchmod(out.get(), st.st_mode & allowed) != 0)) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
     if (!writeAll(out.get(), bytes) || ::fsync(out.get()) != 0 || !out.close()) {
         ::unlink(tmp.c_str());
         return false;

@@ -10,8 +10,10 @@ namespace zplatform {
 
 // Writes `bytes` to a temporary file beside `path`, fsyncs it, renames it over `path` and fsyncs
 // the directory. Concurrent writers of the same path (threads or processes) are serialised by a
-// lock file "<path>.lock". Returns false (and leaves `path` untouched) on any failure.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// lock file "<path>.lock". The new file has the permission bits `mode` (less the umask), from
+// its first byte on. Returns false (and leaves `path` untouched) on any failure.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         unsigned mode = 0644);
 
 // Whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);

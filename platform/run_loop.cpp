@@ -23,8 +23,8 @@ struct Timer::State {
     bool firing = false;               // owning thread only
 };
 
-Timer::Timer(double interval, bool repeats, std::function<void(Timer&)> fn)
-    : interval_(interval), repeats_(repeats), fn_(std::move(fn)),
+Timer::Timer(double interval, bool repeats, RunDepth depth, std::function<void(Timer&)> fn)
+    : interval_(interval), repeats_(repeats), depth_(depth), fn_(std::move(fn)),
       state_(std::make_unique<State>()) {}
 
 Timer::~Timer() = default;
@@ -61,14 +61,26 @@ struct RunLoop::Impl {
         bool removed = false;
     };
 
+    struct Observer {
+        std::function<void()> fn;
+        bool removed = false;
+    };
+
     int wakeFd = -1;
     std::mutex mutex;
-    std::deque<std::function<void()>> posted;   // guarded by mutex
-    std::vector<std::shared_ptr<Timer>> timers; // guarded by mutex
-    bool dead = false;                          // guarded by mutex: owning thread has exited
+    std::deque<std::function<void()>> posted;          // guarded by mutex
+    std::deque<std::function<void()>> postedOutermost; // guarded by mutex
+    std::vector<std::shared_ptr<Timer>> timers;        // guarded by mutex
+    bool dead = false;                                 // guarded by mutex: owning thread has exited
     std::atomic<int> stopRequests{0};
     std::map<int, std::shared_ptr<Watch>> watches; // owning thread only
     int nextWatchId = 1;
+    // Owning thread only: runs in progress, and the nested-run observers with their pace.
+    int depth = 0;
+    std::map<int, std::shared_ptr<Observer>> observers;
+    int nextObserverId = 1;
+    bool observing = false;
+    Clock::time_point nextObservation{};
 
     Impl() {
         wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -101,13 +113,18 @@ struct RunLoop::Impl {
         wake();
     }
 
+    static bool runsAt(const Timer& timer, bool nested) {
+        return !nested || timer.depth() == RunDepth::Any;
+    }
+
     // Time until the earliest timer that could fire, dropping invalidated ones on the way.
-    Clock::duration untilNextTimer(Clock::time_point now, Clock::duration limit) {
+    Clock::duration untilNextTimer(Clock::time_point now, Clock::duration limit, bool nested) {
         std::lock_guard lock(mutex);
         std::erase_if(timers, [](const auto& t) { return !t->isValid(); });
-        if (!posted.empty()) return Clock::duration::zero();
+        if (!posted.empty() || (!nested && !postedOutermost.empty()))
+            return Clock::duration::zero();
         for (const auto& t : timers) {
-            if (t->state_->firing) continue;
+            if (t->state_->firing || !runsAt(*t, nested)) continue;
             limit = std::min(limit, std::max(Clock::duration::zero(), t->state_->fireAt - now));
         }
         return limit;
@@ -115,12 +132,13 @@ struct RunLoop::Impl {
 
     // Takes the earliest due timer that is not already firing further up the stack; reschedules
     // a repeating one past `now` (skipping missed firings) and retires a one-shot one.
-    std::shared_ptr<Timer> takeDueTimer(Clock::time_point now) {
+    std::shared_ptr<Timer> takeDueTimer(Clock::time_point now, bool nested) {
         std::lock_guard lock(mutex);
         auto best = timers.end();
         for (auto it = timers.begin(); it != timers.end(); ++it) {
             const Timer::State& st = *(*it)->state_;
-            if (!(*it)->isValid() || st.firing || st.fireAt > now) continue;
+            if (!(*it)->isValid() || st.firing || st.fireAt > now || !runsAt(**it, nested))
+                continue;
             if (best == timers.end() || st.fireAt < (*best)->state_->fireAt) best = it;
         }
         if (best == timers.end()) return nullptr;
@@ -139,20 +157,34 @@ struct RunLoop::Impl {
         return timer;
     }
 
-    bool firePosted(size_t limit) {
+    bool firePosted(std::deque<std::function<void()>>& queue, size_t limit) {
         bool ran = false;
         for (size_t i = 0; i < limit; ++i) {
             std::function<void()> fn;
             {
                 std::lock_guard lock(mutex);
-                if (posted.empty()) break;
-                fn = std::move(posted.front());
-                posted.pop_front();
+                if (queue.empty()) break;
+                fn = std::move(queue.front());
+                queue.pop_front();
             }
             fn();
             ran = true;
         }
         return ran;
+    }
+
+    // Calls the observers when a frame is due; false when none was.
+    bool observe(Clock::time_point now) {
+        if (observing || observers.empty() || now < nextObservation) return false;
+        const auto frame = toDuration(kNestedFrameSeconds);
+        nextObservation = std::max(nextObservation + frame, now + frame / 2);
+        observing = true;
+        std::vector<std::shared_ptr<Observer>> list;
+        for (auto& [id, o] : observers) list.push_back(o);
+        for (auto& o : list)
+            if (!o->removed) o->fn();
+        observing = false;
+        return true;
     }
 };
 
@@ -183,12 +215,13 @@ RunLoop::RunLoop(bool isMain)
 RunLoop::~RunLoop() = default;
 
 void RunLoop::threadExited() {
-    std::deque<std::function<void()>> posted;
+    std::deque<std::function<void()>> posted, postedOutermost;
     std::vector<std::shared_ptr<Timer>> timers;
     {
         std::lock_guard lock(impl_->mutex);
         impl_->dead = true;
         posted.swap(impl_->posted);
+        postedOutermost.swap(impl_->postedOutermost);
         timers.swap(impl_->timers);
     }
     // Captured objects are released here, outside the lock.
@@ -226,24 +259,51 @@ RunLoop& RunLoop::current() {
     return *currentHandle();
 }
 
-void RunLoop::post(std::function<void()> fn) {
+void RunLoop::post(std::function<void()> fn, RunDepth depth) {
     {
         std::lock_guard lock(impl_->mutex);
         if (impl_->dead) return;
-        impl_->posted.push_back(std::move(fn));
+        (depth == RunDepth::Any ? impl_->posted : impl_->postedOutermost).push_back(std::move(fn));
     }
     impl_->wake();
 }
 
-std::shared_ptr<Timer> RunLoop::performAfterDelay(double seconds, std::function<void()> fn) {
-    return addTimer(seconds, false, [fn = std::move(fn)](Timer&) { fn(); });
+std::shared_ptr<Timer> RunLoop::performAfterDelay(double seconds, std::function<void()> fn,
+                                                  RunDepth depth) {
+    return addTimer(
+        seconds, false, [fn = std::move(fn)](Timer&) { fn(); }, depth);
 }
 
 std::shared_ptr<Timer> RunLoop::addTimer(double interval, bool repeats,
-                                         std::function<void(Timer&)> fn) {
-    std::shared_ptr<Timer> timer(new Timer(interval, repeats, std::move(fn)));
+                                         std::function<void(Timer&)> fn, RunDepth depth) {
+    std::shared_ptr<Timer> timer(new Timer(interval, repeats, depth, std::move(fn)));
     impl_->addTimer(timer);
     return timer;
+}
+
+int RunLoop::depth() const {
+    return impl_->depth;
+}
+
+RunLoop::Turn::Turn(RunLoop& loop) : loop_(loop) {
+    ++loop_.impl_->depth;
+}
+
+RunLoop::Turn::~Turn() {
+    --loop_.impl_->depth;
+}
+
+int RunLoop::addNestedRunObserver(std::function<void()> observer) {
+    int id = impl_->nextObserverId++;
+    impl_->observers[id] = std::make_shared<Impl::Observer>(Impl::Observer{std::move(observer)});
+    return id;
+}
+
+void RunLoop::removeNestedRunObserver(int id) {
+    auto it = impl_->observers.find(id);
+    if (it == impl_->observers.end()) return;
+    it->second->removed = true;
+    impl_->observers.erase(it);
 }
 
 int RunLoop::watchFd(int fd, unsigned events, std::function<void(int, unsigned)> callback) {
@@ -267,8 +327,15 @@ void RunLoop::unwatchFd(int watchId) {
 
 bool RunLoop::runOnce(double maxWait) {
     Impl& im = *impl_;
+    Turn turn(*this);
+    const bool nested = im.depth > 1;
+    const bool observed = nested && !im.observing && !im.observers.empty();
     auto now = Clock::now();
-    auto wait = im.untilNextTimer(now, toDuration(maxWait));
+    if (observed && im.nextObservation == Clock::time_point{}) im.nextObservation = now;
+    auto wait = im.untilNextTimer(now, toDuration(maxWait), nested);
+    // A waiting interface thread still owes its hosts their frames.
+    if (observed)
+        wait = std::min(wait, std::max(Clock::duration::zero(), im.nextObservation - now));
 
     std::vector<pollfd> fds;
     std::vector<std::shared_ptr<Impl::Watch>> polled;
@@ -289,7 +356,7 @@ bool RunLoop::runOnce(double maxWait) {
 
     bool ran = false;
     now = Clock::now();
-    while (auto timer = im.takeDueTimer(now)) {
+    while (auto timer = im.takeDueTimer(now, nested)) {
         timer->fn_(*timer);
         timer->state_->firing = false;
         ran = true;
@@ -307,14 +374,22 @@ bool RunLoop::runOnce(double maxWait) {
             ran = true;
         }
     }
-    size_t pending;
+    size_t pending, pendingOutermost;
     {
         std::lock_guard lock(im.mutex);
         pending = im.posted.size();
+        pendingOutermost = nested ? 0 : im.postedOutermost.size();
     }
     // Only what was queued before this point: a call that re-posts itself cannot starve the
     // timers and descriptors.
-    ran = im.firePosted(pending) || ran;
+    ran = im.firePosted(im.posted, pending) || ran;
+    ran = im.firePosted(im.postedOutermost, pendingOutermost) || ran;
+    if (nested) {
+        im.observe(Clock::now());
+    } else {
+        // The next wait starts its frames afresh.
+        im.nextObservation = Clock::time_point{};
+    }
     return ran;
 }
 

@@ -6,6 +6,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zplatform {
 
@@ -127,7 +129,37 @@ UserDefaults::parse(const std::string& text) {
     }
 }
 
+namespace {
+
+// Narrows an existing file or directory of ours to `mode`; leaves alone what another user owns
+// and shared sticky directories such as /tmp.
+void narrowMode(const std::filesystem::path& path, mode_t mode) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || st.st_uid != ::geteuid()) return;
+    if (S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) return;
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return;
+    if ((st.st_mode & 07777 & ~mode) == 0) return;
+    ::chmod(path.c_str(), st.st_mode & mode);
+}
+
+} // namespace
+
+void UserDefaults::protectLocked(bool create) const {
+    std::filesystem::path dir = file_.parent_path();
+    if (!dir.empty()) {
+        std::error_code ec;
+        if (create && !std::filesystem::exists(dir, ec)) {
+            std::filesystem::create_directories(dir.parent_path(), ec);
+            ::mkdir(dir.c_str(), kDirectoryMode);
+        }
+        narrowMode(dir, kDirectoryMode);
+    }
+    narrowMode(file_, kFileMode);
+    narrowMode(file_.string() + ".lock", kFileMode);
+}
+
 UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
+    protectLocked(false);
     if (auto text = readWholeFile(file_)) {
         if (auto values = parse(*text)) {
             values_ = std::move(*values);
@@ -169,7 +201,8 @@ std::optional<std::string> UserDefaults::stringForKey(const std::string& key) co
 }
 
 bool UserDefaults::persistLocked() {
-    return writeFileAtomically(file_, serialize(values_));
+    protectLocked(true);
+    return writeFileAtomically(file_, serialize(values_), kFileMode);
 }
 
 bool UserDefaults::setBool(const std::string& key, bool value) {

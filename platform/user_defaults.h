@@ -3,6 +3,9 @@
 // Every change is written through at once with writeFileAtomically, so a crash (even kill -9
 // during the write) leaves the file holding either the previous or the new full set of values.
 // A missing, unreadable or corrupt file reads as an empty store. Thread-safe.
+//
+// The store holds the member's password: the file is private to the user (mode 0600, in a
+// directory of mode 0700, both narrowed when found looser), and no value is ever logged.
 #pragma once
 
 #include <filesystem>
@@ -53,8 +56,13 @@ class UserDefaults {
     static std::string serialize(const std::map<std::string, Value>& values);
     static std::optional<std::map<std::string, Value>> parse(const std::string& text);
 
+    static constexpr unsigned kFileMode = 0600;
+    static constexpr unsigned kDirectoryMode = 0700;
+
   private:
     bool persistLocked();
+    // Narrows the file's and the directory's modes, creating the directory first if asked.
+    void protectLocked(bool create) const;
     std::filesystem::path file_;
     mutable std::mutex mutex_;
     std::map<std::string, Value> values_;

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Runs what exists of the application: the reference content server with its demo content on
-# http://127.0.0.1:8642/ (the address of the shipped configuration), the view toolkit's widget
-# demo and the mix table's demo package.
+# Runs the application: the reference content server with its demo content on
+# http://127.0.0.1:8642/ (the address of the shipped configuration; a server already listening
+# there is used instead), then Zephrun against it.
 #
-#   with a display:  the widget demo in a window (SCALE=2 doubles it) while the mix plays
-#   headless or CI:  the widget demo's pages rendered to out/uidemo-N.png, 30 s of the mix
-#                    rendered to out/demo.wav, and the French news fetched from the server
+#   with a display:  zephrun in a window (SCALE=2 doubles it), the per-user data in the XDG data
+#                    directory as an installed application keeps it
+#   headless or CI:  zephrun --headless runs the demo tour (scripts/demo-tour.zephrun) from a
+#                    first launch and writes its screenshots, audio and log to out/app/
 #
 # DEMO=ui runs only the widget demo, DEMO=mix only the mix (PACKAGE=home_2010 or home picks
 # another built package).
@@ -75,7 +76,8 @@ cleanup() {
 trap cleanup EXIT
 if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
     "$build/server/zephrun-server" --content resources/server \
-        --media "$build/resources/server-media" --port "$port" >out/server.log 2>&1 &
+        --media "$build/resources/server-media" --packages "$build/resources" \
+        --port "$port" >out/server.log 2>&1 &
     server_pid=$!
     for _ in $(seq 50); do
         (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
@@ -84,24 +86,23 @@ if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
     echo "Reference server on http://127.0.0.1:$port/ (log: out/server.log)"
 fi
 
+app="$build/app/zephrun"
+need "$app"
+server_url="http://127.0.0.1:$port/"
 if has_display; then
-    need "$build/tools/mxp4"
-    pkg=$(mix_package)
-    if has_audio; then
-        "$build/tools/mxp4" play "$pkg" >/dev/null 2>&1 &
-        mix_pid=$!
-        echo "Playing $pkg"
-    fi
-    run_ui
+    echo "Zephrun in a window against $server_url (Escape or closing the window quits)"
+    "$app" --scale "${SCALE:-1}" --server "$server_url"
     exit 0
 fi
 
-run_ui
-need "$build/tools/mxp4"
-pkg=$(mix_package)
-"$build/tools/mxp4" render "$pkg" -o out/demo.wav --seconds 30
-echo "No audio device: rendered 30 seconds of $pkg to $(pwd)/out/demo.wav"
-if [ -x "$build/tools/ktclient" ]; then
-    "$build/tools/ktclient" request "http://127.0.0.1:$port/" 105 num_page=1 >out/news-fr.xml
-    echo "French news, page 1, from the reference server: $(grep -o '<new>' out/news-fr.xml | wc -l) items in out/news-fr.xml"
+rm -rf out/app
+mkdir -p out/app
+if ! "$app" --headless --seed 7 --data-dir out/app/data --server "$server_url" \
+    --script scripts/demo-tour.zephrun --out out/app; then
+    echo "run.sh: the demo tour failed (see out/app/log.txt)" >&2
+    exit 1
 fi
+echo "No display: Zephrun ran the demo tour headless from a first launch."
+echo "  screenshots and view dumps: $(pwd)/out/app/*.png, *.json"
+echo "  what it played:             $(pwd)/out/app/*.wav"
+echo "  its log:                    $(pwd)/out/app/log.txt"

@@ -11,6 +11,7 @@ packages=(
     libavformat-dev libavcodec-dev libswresample-dev
     libcpp-httplib-dev libsqlite3-dev libstb-dev nlohmann-json3-dev
     libgif-dev fonts-dejavu-core
+    libgeoclue-2-dev
 )
 
 missing=()

@@ -1,15 +1,10 @@
-// The HTTP side: cpp-httplib routes for "request.aspx" and the content directory, on a thread.
+// Routing of the HTTP requests: "request.aspx", "resize.aspx", mix packages and static files.
 #include "server/content_server.h"
 
 #include <atomic>
-#include <charconv>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <httplib.h>
 #include <mutex>
-#include <sys/socket.h>
-#include <thread>
 
 #include "server/content_directory.h"
 #include "server/content_handlers.h"
@@ -19,14 +14,13 @@
 #include "server/request_decoding.h"
 #include "server/request_dispatch.h"
 #include "server/request_log.h"
+#include "server/site_handlers.h"
 #include "server/static_files.h"
 #include "server/web_request_context.h"
 
 namespace zserver {
 namespace {
 
-// Room for a photo report; anything larger is refused before it is read.
-constexpr size_t kMaxBody = 16u << 20;
 // Largest picture the resize service reads.
 constexpr size_t kMaxPicture = 32u << 20;
 
@@ -49,6 +43,15 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
+void answerText(http::Response& res, int status, const std::string& text) {
+    res.status = status;
+    res.setContent(text + "\n", "text/plain; charset=utf-8");
+}
+
+bool isGetOrHead(const http::Request& req) {
+    return req.method == "GET" || req.method == "HEAD";
+}
+
 } // namespace
 
 struct ContentServer::Impl {
@@ -57,19 +60,15 @@ struct ContentServer::Impl {
     SessionStore store;
     MemberStore members;
     PhotoReports reports;
+    SiteHandlers site{members};
     std::unique_ptr<ScratchDir> scratch;
     StaticRoots roots;
     RequestLog log;
+    ResizeCache resizeCache;
     WebRequestTable webRequests;
-    httplib::Server http;
-    std::thread thread;
-    std::atomic<bool> listenEnded{false};
+    std::unique_ptr<http::Server> http;
     int port = 0;
     std::string error;
-    // What each "request.aspx" message held, handed from its handler to the logger, which
-    // httplib calls on the same thread with the same response once it is sent.
-    std::mutex detailMutex;
-    std::map<const httplib::Response*, std::string> details;
 
     explicit Impl(ServerOptions o)
         : options(std::move(o)), content(options.contentDir), log(options.log) {}
@@ -81,9 +80,10 @@ struct ContentServer::Impl {
     }
 
     // The envelope of a "request.aspx" request, or nullopt with the reason in why.
-    static std::optional<Envelope> readEnvelope(const httplib::Request& req, std::string& why) {
+    static std::optional<Envelope> readEnvelope(const http::Request& req, std::string& why) {
         Variables vars = splitForm(req.body);
-        for (auto& [k, v] : req.params) vars.emplace(k, v); // query string; the body wins
+        for (auto& [k, v] : http::decodeUrlForm(req.query))
+            vars.emplace(k, v); // query string; the body wins
         if (!decipherListed(vars, &why)) return std::nullopt;
         auto data = vars.find("data");
         if (data == vars.end()) {
@@ -93,7 +93,7 @@ struct ContentServer::Impl {
         return parseEnvelope(data->second, &why);
     }
 
-    void handleRequest(const httplib::Request& req, httplib::Response& res) {
+    void handleRequest(const http::Request& req, http::Response& res) {
         std::string why, detail;
         std::optional<Envelope> env = readEnvelope(req, why);
         std::string body;
@@ -107,15 +107,16 @@ struct ContentServer::Impl {
             body = encipherReply(result.document);
             detail = result.summary;
         }
-        res.set_content(body, "text/plain");
-        std::lock_guard lock(detailMutex);
-        details[&res] = std::move(detail);
+        res.setContent(std::move(body), "text/plain");
+        res.logDetail = std::move(detail);
     }
 
-    void handleResize(const httplib::Request& req, httplib::Response& res) const {
+    void handleResize(const http::Request& req, http::Response& res) {
+        const auto params = http::decodeUrlForm(req.query);
         auto value = [&](const char* name) -> std::optional<std::string> {
-            if (!req.has_param(name)) return std::nullopt;
-            return req.get_param_value(name);
+            auto it = params.find(name);
+            if (it == params.end()) return std::nullopt;
+            return it->second;
         };
         auto url = value("url"), w = value("w"), h = value("h"), r = value("r"), f = value("f");
         auto query = parseResizeQuery(url, w, h, r, f);
@@ -124,25 +125,67 @@ struct ContentServer::Impl {
         if (query) {
             res.status = 404;
             auto file = resolveStaticFile(roots, query->url);
-            auto bytes = file ? readSmallFile(*file, kMaxPicture) : std::nullopt;
-            if (bytes) picture = resizePicture(*bytes, *query);
+            std::error_code ec;
+            auto size = file ? std::filesystem::file_size(*file, ec) : 0;
+            auto time = file ? std::filesystem::last_write_time(*file, ec)
+                             : std::filesystem::file_time_type();
+            // The source's identity (a replaced file is a new key) and the answer's shape.
+            std::string key =
+                file && !ec
+                    ? file->string() + '|' + std::to_string(size) + '|' +
+                          std::to_string(time.time_since_epoch().count()) + '|' +
+                          std::to_string(query->width) + 'x' + std::to_string(query->height) + '|' +
+                          std::to_string(query->ratio) + '|' + (query->fit ? "fit" : "fill")
+                    : std::string();
+            picture = key.empty() ? std::nullopt : resizeCache.find(key);
+            if (!picture && !key.empty()) {
+                auto bytes = readSmallFile(*file, kMaxPicture);
+                if (bytes) picture = resizePicture(*bytes, *query);
+                if (picture) resizeCache.add(key, *picture);
+            }
             if (picture) res.status = 200;
         }
-        res.set_content(picture ? *picture : onePixelPicture(), "image/jpeg");
+        res.setContent(picture ? *picture : onePixelPicture(), "image/jpeg");
     }
 
-    void handleReportPicture(const httplib::Request& req, httplib::Response& res) {
-        long long id = 0;
-        const std::string& digits = req.matches[1].str();
-        auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
-        auto bytes = ec == std::errc() && end == digits.data() + digits.size()
-                         ? readSmallFile(reports.picturePath(id), kMaxBody)
-                         : std::nullopt;
-        if (!bytes) {
-            res.status = 404;
-            return;
+    // "mix/NAME.mxp4": a built package of the packages directory. "mxt" is the mix table's
+    // package under its older name.
+    void handlePackage(const http::Request& req, http::Response& res) const {
+        std::string name = req.path.substr(5);
+        if (name == "mxt.mxp4") name = "mxt_2010.mxp4";
+        auto file = options.packagesDir.empty()
+                        ? std::nullopt
+                        : resolveStaticFile({options.packagesDir, {}, {}}, "/" + name);
+        if (!file || file->extension() != ".mxp4") return answerText(res, 404, "no such package");
+        serveFile(*file, req, res);
+    }
+
+    void handleStatic(const http::Request& req, http::Response& res) const {
+        // The service's own address (url_omv) leads to the site.
+        if (req.path == "/") {
+            res.headers.emplace_back("Location", "/site/");
+            return answerText(res, 303, "see /site/");
         }
-        res.set_content(*bytes, "image/jpeg");
+        // A directory address names its index page.
+        std::string path = req.path;
+        if (path.back() == '/') path += "index.html";
+        auto file = resolveStaticFile(roots, path);
+        if (!file) return answerText(res, 404, "not found");
+        serveFile(*file, req, res);
+    }
+
+    void route(const http::Request& req, http::Response& res) {
+        const std::string& path = req.path;
+        if (path.rfind("/site/", 0) == 0 && site.handle(req, res)) return;
+        if (path == "/request.aspx") {
+            if (req.method == "POST" || req.method == "GET") return handleRequest(req, res);
+        } else if (isGetOrHead(req)) {
+            if (path == "/resize.aspx") return handleResize(req, res);
+            if (path.rfind("/mix/", 0) == 0) return handlePackage(req, res);
+            return handleStatic(req, res);
+        }
+        answerText(res, 405, "method not allowed");
+        res.headers.emplace_back("Allow", path == "/request.aspx" ? "GET, POST" : "GET, HEAD");
     }
 
     // Stores, content handlers and seed members; false with the reason in `error`.
@@ -184,7 +227,21 @@ void ContentServer::setWebRequest(int id, WebRequestHandler handler) {
 
 bool ContentServer::start() {
     auto& d = *impl_;
-    if (d.thread.joinable()) return true;
+    if (d.http) return true;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(d.options.contentDir, ec)) {
+        d.error = "content directory not found: " + d.options.contentDir;
+        return false;
+    }
+    if (!d.options.mediaDir.empty() && !std::filesystem::is_directory(d.options.mediaDir, ec)) {
+        d.error = "media directory not found: " + d.options.mediaDir;
+        return false;
+    }
+    if (!d.options.packagesDir.empty() &&
+        !std::filesystem::is_directory(d.options.packagesDir, ec)) {
+        d.error = "packages directory not found: " + d.options.packagesDir;
+        return false;
+    }
     if (!d.openStores()) return false;
 
     // Feeds found in the content directory answer their ids unless a handler was set.
@@ -199,75 +256,25 @@ bool ContentServer::start() {
         };
     }
 
-    // httplib's default sets SO_REUSEPORT, which lets a second server share a busy port and
-    // steal half of its requests; a busy port must be an error.
-    d.http.set_socket_options([](socket_t sock) {
-        int yes = 1;
-        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    d.http.set_payload_max_length(kMaxBody);
-    d.http.set_read_timeout(5, 0);
-    d.http.set_write_timeout(5, 0);
-    // Short keep-alive so that stop() does not wait long for idle connections.
-    d.http.set_keep_alive_timeout(1);
-    auto handler = [&d](const httplib::Request& req, httplib::Response& res) {
-        d.handleRequest(req, res);
-    };
-    d.http.Post("/request.aspx", handler);
-    d.http.Get("/request.aspx", handler);
-    d.http.Get("/resize.aspx", [&d](const httplib::Request& req, httplib::Response& res) {
-        d.handleResize(req, res);
-    });
-    d.http.Get(R"(/reports/(\d{1,18})\.jpg)",
-               [&d](const httplib::Request& req, httplib::Response& res) {
-                   d.handleReportPicture(req, res);
-               });
-    if (!d.options.mediaDir.empty() && !d.http.set_mount_point("/media/", d.options.mediaDir)) {
-        d.error = "media directory not found: " + d.options.mediaDir;
-        return false;
-    }
-    if (!d.options.contentDir.empty() && !d.http.set_mount_point("/", d.options.contentDir)) {
-        d.error = "content directory not found: " + d.options.contentDir;
-        return false;
-    }
-    d.http.set_logger([&d](const httplib::Request& req, const httplib::Response& res) {
-        std::string detail;
-        {
-            std::lock_guard lock(d.detailMutex);
-            if (auto it = d.details.find(&res); it != d.details.end()) {
-                detail = std::move(it->second);
-                d.details.erase(it);
-            }
-        }
-        d.log.request(req.remote_addr, req.method, req.path, res.status, res.body.size(), detail);
-    });
-
-    if (d.options.port == 0) {
-        d.port = d.http.bind_to_any_port(d.options.host);
-        if (d.port < 0) d.port = 0;
-    } else if (d.http.bind_to_port(d.options.host, d.options.port)) {
-        d.port = d.options.port;
-    }
-    if (d.port <= 0) {
-        d.error = "cannot listen on " + d.options.host + ":" + std::to_string(d.options.port);
-        return false;
-    }
-    d.listenEnded = false;
-    d.thread = std::thread([&d] {
-        d.http.listen_after_bind();
-        d.listenEnded = true;
-    });
-    // stop() only reaches a running listener; wait until it runs (or gave up).
-    while (!d.http.is_running() && !d.listenEnded)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto server = std::make_unique<http::Server>(
+        [&d](const http::Request& req, http::Response& res) { d.route(req, res); },
+        d.options.limits,
+        [&d](const http::Request& req, const http::Response& res, std::uint64_t bytes) {
+            d.log.request(req.peer, req.method, req.path, res.status, static_cast<size_t>(bytes),
+                          res.logDetail);
+        });
+    if (!server->listen(d.options.host, d.options.port, &d.error)) return false;
+    d.port = server->port();
+    server->start();
+    d.http = std::move(server);
     return true;
 }
 
 void ContentServer::stop() {
     auto& d = *impl_;
-    if (!d.thread.joinable()) return;
-    d.http.stop();
-    d.thread.join();
+    if (!d.http) return;
+    d.http->stop();
+    d.http.reset();
 }
 
 int ContentServer::port() const {

@@ -2,10 +2,11 @@
 //
 // Every web request id the configuration names has a handler (feed pages, discography, members,
 // photo albums and reports, show announcements); "resize.aspx" resizes the server's own pictures.
-// One ContentServer owns its HTTP listener, its worker threads and its session store. start()
-// binds and serves on a thread of its own; stop() (or the destructor) ends the listener and joins
-// every thread, so a test can run a server per case. Handlers run on the listener's worker
-// threads; the session store and the web-request table are safe to use from them.
+// One ContentServer owns its HTTP listener (http_server.h: an event loop and a worker pool), its
+// session store and its member store. start() binds and serves on threads of its own; stop() (or
+// the destructor) closes every connection and joins every thread, so a test can run a server per
+// case. Handlers run on the listener's worker threads; the stores and the web-request table are
+// safe to use from them.
 #pragma once
 
 #include <functional>
@@ -15,6 +16,7 @@
 #include <string_view>
 
 #include "server/envelope.h"
+#include "server/http_server.h"
 #include "server/member_store.h"
 #include "server/photo_reports.h"
 #include "server/session_store.h"
@@ -38,6 +40,8 @@ struct ServerOptions {
     std::string host = "127.0.0.1"; // loopback unless the caller asks otherwise
     int port = 0;                   // 0: any free port (see ContentServer::port())
     std::string dbPath;             // SQLite file; empty: an in-memory database
+    std::string packagesDir;        // mix packages served under "mix/"; may be empty
+    http::Limits limits;            // request sizes, deadlines, connections, workers
     // One line per request, without the line end; called from worker threads, serialised.
     std::function<void(std::string_view)> log;
 };

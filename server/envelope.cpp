@@ -93,6 +93,8 @@ void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
             e.hit = toInt(h);
             if (!e.hit) return st.fail("event hit count is not a number");
         }
+        if (st.env.events.size() >= kMaxEvents)
+            return st.fail("more than " + std::to_string(kMaxEvents) + " events in one message");
         st.env.events.push_back(std::move(e));
     } else if (n == "action") {
         Action a;
@@ -101,11 +103,16 @@ void onStart(void* data, const XML_Char* name, const XML_Char** atts) {
             a.id = toInt(id);
             if (!a.id) return st.fail("action id is not a number");
         }
+        if (st.env.actions.size() >= kMaxActions)
+            return st.fail("more than " + std::to_string(kMaxActions) + " actions in one message");
         st.env.actions.push_back(std::move(a));
     } else if (n == "param") {
         if (st.env.actions.empty()) return st.fail("param outside an action");
+        auto& params = st.env.actions.back().params;
+        if (params.size() >= kMaxParams)
+            return st.fail("more than " + std::to_string(kMaxParams) + " parameters in an action");
         // A repeated name keeps the last value, as a form would.
-        auto& value = st.env.actions.back().params[attrOr(atts, "name")];
+        auto& value = params[attrOr(atts, "name")];
         value.clear();
         st.param = &value;
     }

@@ -43,9 +43,16 @@ struct Envelope {
     std::vector<Action> actions;
 };
 
+// What one message may hold. The application sends one action or one event per message; the
+// caps keep a hostile message from making the server answer (or store) without end.
+inline constexpr size_t kMaxActions = 16;
+inline constexpr size_t kMaxEvents = 256;
+inline constexpr size_t kMaxParams = 64;
+
 // Parses an envelope. Refuses (nullopt, reason in *error) anything not well-formed, any document
 // type declaration (so no entity expansion and no external fetch), a root other than "Omnivale",
-// and malformed numbers in ids and hit counts.
+// malformed numbers in ids and hit counts, and more actions, events or parameters of one action
+// than the caps above.
 std::optional<Envelope> parseEnvelope(std::string_view xml, std::string* error = nullptr);
 
 } // namespace zserver

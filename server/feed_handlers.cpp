@@ -119,10 +119,14 @@ WebRequestHandler concertAlbum(const WebRequestContext& ctx, int pastId, int fut
             if (auto records = readRecords(*seed, {"photo"}))
                 for (const ContentRecord& r : *records) {
                     if (r.attribute("concert") != *concert) continue;
-                    photos.push_back("<photo" + attr("src", r.attribute("src")) + ">" +
-                                     element("auteur", r.child("auteur")) +
-                                     element("commentaire", r.child("commentaire")) +
-                                     element("date", r.child("date")) + "</photo>");
+                    // Only the server's own content names the server; what fans sent is
+                    // answered as they wrote it.
+                    photos.push_back(
+                        withServerAddress("<photo" + attr("src", r.attribute("src")) + ">" +
+                                              element("auteur", r.child("auteur")) +
+                                              element("commentaire", r.child("commentaire")) +
+                                              element("date", r.child("date")) + "</photo>",
+                                          base));
                 }
         }
         for (const PhotoReport& r : ctx.reports->forConcert(*concert))
@@ -140,7 +144,7 @@ WebRequestHandler concertAlbum(const WebRequestContext& ctx, int pastId, int fut
         for (int i = (*page - 1) * kPhotosPerPage; i < std::min(total, *page * kPhotosPerPage); ++i)
             out += photos[static_cast<size_t>(i)];
         out += "</photos>";
-        return elementAnswer(withServerAddress(out, base));
+        return elementAnswer(out);
     };
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <semaphore>
 #include <stb_image.h>
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
@@ -12,9 +13,21 @@
 namespace zserver {
 namespace {
 
-constexpr int kMaxSide = 2048;
-constexpr long long kMaxSourcePixels = 40'000'000;
+constexpr int kMaxSide = 2048; // of an answer
 constexpr int kQuality = 85;
+
+std::counting_semaphore<2>& decodeSlots() {
+    static std::counting_semaphore<2> slots(2);
+    return slots;
+}
+
+class DecodeSlot {
+  public:
+    DecodeSlot() { decodeSlots().acquire(); }
+    ~DecodeSlot() { decodeSlots().release(); }
+    DecodeSlot(const DecodeSlot&) = delete;
+    DecodeSlot& operator=(const DecodeSlot&) = delete;
+};
 
 std::optional<int> side(std::string_view s) {
     int v = 0;
@@ -41,18 +54,56 @@ void appendBytes(void* context, void* data, int size) {
                                                static_cast<size_t>(size));
 }
 
-std::string encodeJpeg(const unsigned char* rgb, int w, int h) {
+std::string encodeJpegPixels(const unsigned char* rgb, int w, int h) {
     std::string out;
     if (!stbi_write_jpg_to_func(appendBytes, &out, w, h, 3, rgb, kQuality)) out.clear();
     return out;
 }
 
-struct StbPixels {
-    stbi_uc* data = nullptr;
-    ~StbPixels() { stbi_image_free(data); }
-};
-
 } // namespace
+
+std::optional<RgbPicture> pictureHeader(std::string_view bytes) {
+    if (bytes.empty() || bytes.size() > INT32_MAX) return std::nullopt;
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
+                               static_cast<int>(bytes.size()), &w, &h, &channels) ||
+        w < 1 || h < 1 || w > kMaxPictureSide || h > kMaxPictureSide ||
+        static_cast<long long>(w) * h > kMaxPicturePixels)
+        return std::nullopt;
+    RgbPicture p;
+    p.width = w;
+    p.height = h;
+    return p;
+}
+
+std::optional<RgbPicture> decodePicture(std::string_view bytes) {
+    auto header = pictureHeader(bytes);
+    if (!header) return std::nullopt;
+    DecodeSlot slot;
+    int w = 0, h = 0, channels = 0;
+    header->pixels.reset(stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
+                                               static_cast<int>(bytes.size()), &w, &h, &channels,
+                                               3),
+                         stbi_image_free);
+    // The scan must agree with the header that was checked.
+    if (!header->pixels || w != header->width || h != header->height) return std::nullopt;
+    return header;
+}
+
+RgbPicture scaledPicture(const RgbPicture& source, int w, int h) {
+    RgbPicture out;
+    out.width = w;
+    out.height = h;
+    out.pixels.reset(new unsigned char[static_cast<size_t>(w) * h * 3](),
+                     std::default_delete<unsigned char[]>());
+    stbir_resize_uint8(source.pixels.get(), source.width, source.height, source.width * 3,
+                       out.pixels.get(), w, h, w * 3, 3);
+    return out;
+}
+
+std::string encodeJpeg(const RgbPicture& picture) {
+    return encodeJpegPixels(picture.pixels.get(), picture.width, picture.height);
+}
 
 std::optional<ResizeQuery> parseResizeQuery(std::optional<std::string_view> url,
                                             std::optional<std::string_view> w,
@@ -104,16 +155,10 @@ void answerSize(const ResizeQuery& q, int srcW, int srcH, int& outW, int& outH) 
 }
 
 std::optional<std::string> resizePicture(std::string_view source, const ResizeQuery& q) {
-    if (source.empty() || source.size() > INT32_MAX) return std::nullopt;
-    auto* bytes = reinterpret_cast<const stbi_uc*>(source.data());
-    int len = static_cast<int>(source.size());
-    int srcW = 0, srcH = 0, channels = 0;
-    if (!stbi_info_from_memory(bytes, len, &srcW, &srcH, &channels) || srcW < 1 || srcH < 1 ||
-        static_cast<long long>(srcW) * srcH > kMaxSourcePixels)
-        return std::nullopt;
-    StbPixels src;
-    src.data = stbi_load_from_memory(bytes, len, &srcW, &srcH, &channels, 3);
-    if (!src.data) return std::nullopt;
+    auto picture = decodePicture(source);
+    if (!picture) return std::nullopt;
+    const int srcW = picture->width, srcH = picture->height;
+    const unsigned char* pixels = picture->pixels.get();
 
     int outW = 0, outH = 0;
     answerSize(q, srcW, srcH, outW, outH);
@@ -129,7 +174,7 @@ std::optional<std::string> resizePicture(std::string_view source, const ResizeQu
             cropH =
                 std::max(1, static_cast<int>(std::lround(static_cast<double>(srcW) * outH / outW)));
         const unsigned char* origin =
-            src.data + static_cast<size_t>((srcH - cropH) / 2) * srcStride + (srcW - cropW) / 2 * 3;
+            pixels + static_cast<size_t>((srcH - cropH) / 2) * srcStride + (srcW - cropW) / 2 * 3;
         if (!stbir_resize_uint8(origin, cropW, cropH, srcStride, out.data(), outW, outH, 0, 3))
             return std::nullopt;
     } else {
@@ -139,17 +184,43 @@ std::optional<std::string> resizePicture(std::string_view source, const ResizeQu
         int h = std::clamp(static_cast<int>(std::lround(srcH * scale)), 1, outH);
         unsigned char* target = out.data() + static_cast<size_t>((outH - h) / 2) * outW * 3 +
                                 static_cast<size_t>((outW - w) / 2) * 3;
-        if (!stbir_resize_uint8(src.data, srcW, srcH, srcStride, target, w, h, outW * 3, 3))
+        if (!stbir_resize_uint8(pixels, srcW, srcH, srcStride, target, w, h, outW * 3, 3))
             return std::nullopt;
     }
-    std::string jpeg = encodeJpeg(out.data(), outW, outH);
+    std::string jpeg = encodeJpegPixels(out.data(), outW, outH);
     if (jpeg.empty()) return std::nullopt;
     return jpeg;
 }
 
 std::string onePixelPicture() {
     const unsigned char white[3] = {255, 255, 255};
-    return encodeJpeg(white, 1, 1);
+    return encodeJpegPixels(white, 1, 1);
+}
+
+std::optional<std::string> ResizeCache::find(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto it = index_.find(key);
+    if (it == index_.end()) return std::nullopt;
+    entries_.splice(entries_.begin(), entries_, it->second);
+    return it->second->second;
+}
+
+void ResizeCache::add(const std::string& key, std::string jpeg) {
+    std::lock_guard lock(mutex_);
+    if (jpeg.size() > maxBytes_ || index_.count(key)) return;
+    bytes_ += jpeg.size();
+    entries_.emplace_front(key, std::move(jpeg));
+    index_[key] = entries_.begin();
+    while (bytes_ > maxBytes_) {
+        bytes_ -= entries_.back().second.size();
+        index_.erase(entries_.back().first);
+        entries_.pop_back();
+    }
+}
+
+size_t ResizeCache::size() const {
+    std::lock_guard lock(mutex_);
+    return entries_.size();
 }
 
 } // namespace zserver

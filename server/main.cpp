@@ -11,13 +11,14 @@
 namespace {
 
 void usage() {
-    std::cerr << "usage: zephrun-server --content DIR [--media DIR] [--data DIR] [--port N] "
-                 "[--host ADDR] [--db FILE]\n"
-                 "  --media DIR  pictures and previews served under media/\n"
-                 "  --data DIR   where photo reports are kept (default: a temporary directory)\n"
-                 "  --port N     port to listen on (default 8642; 0 picks a free one)\n"
-                 "  --host ADDR  address to bind (default 127.0.0.1)\n"
-                 "  --db FILE    SQLite file for sessions, events, members and reports "
+    std::cerr << "usage: zephrun-server --content DIR [--media DIR] [--packages DIR] [--data DIR] "
+                 "[--port N] [--host ADDR] [--db FILE]\n"
+                 "  --media DIR     pictures, previews and clips served under media/\n"
+                 "  --packages DIR  mix packages (NAME.mxp4) served under mix/\n"
+                 "  --data DIR      where photo reports are kept (default: a temporary directory)\n"
+                 "  --port N        port to listen on (default 8642; 0 picks a free one)\n"
+                 "  --host ADDR     address to bind (default 127.0.0.1)\n"
+                 "  --db FILE       SQLite file for sessions, events, members and reports "
                  "(default: in memory)\n";
 }
 
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
             options.contentDir = value();
         else if (arg == "--media")
             options.mediaDir = value();
+        else if (arg == "--packages")
+            options.packagesDir = value();
         else if (arg == "--data")
             options.dataDir = value();
         else if (arg == "--db")

@@ -48,6 +48,12 @@ std::vector<Member> seedMembers(const ContentDirectory& content) {
         Member m;
         m.login = r.attribute("login");
         m.sexe = r.attribute("sexe");
+        // A member with a site account also has a profile and a password (hashed).
+        m.firstName = r.attribute("firstname");
+        m.lastName = r.attribute("lastname");
+        m.dateOfBirth = r.attribute("age");
+        m.country = r.attribute("country");
+        m.passwordHash = r.attribute("password");
         try {
             m.latitude = std::stod(r.attribute("latitude"));
             m.longitude = std::stod(r.attribute("longitude"));

@@ -27,7 +27,8 @@ WebRequestHandler membersAround(const WebRequestContext& ctx);
 // The members answer: `<position …/><membres total="N">…</membres>`.
 std::string membersDocument(const Region& region, const std::vector<Member>& members);
 
-// The members of the content directory's "membres.xml".
+// The members of the content directory's "membres.xml"; those with a site account carry
+// "firstname", "lastname", "age", "country" and "password" (its stored hash) as well.
 std::vector<Member> seedMembers(const ContentDirectory& content);
 
 } // namespace zserver

@@ -2,8 +2,13 @@
 #include "server/member_store.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <sqlite3.h>
+
+#include "server/password_hash.h"
 
 namespace zserver {
 namespace {
@@ -19,7 +24,36 @@ CREATE TABLE IF NOT EXISTS members (
     connected INTEGER NOT NULL DEFAULT 0,
     updated_at TEXT NOT NULL DEFAULT (datetime('now'))
 );
+CREATE TABLE IF NOT EXISTS site_sessions (
+    token TEXT PRIMARY KEY,
+    login TEXT NOT NULL,
+    opened_at INTEGER NOT NULL
+);
 )sql";
+
+// Databases written before the site accounts lack the password column.
+bool addPasswordColumn(SqliteDb& db) {
+    SqliteStatement info(db, "SELECT 1 FROM pragma_table_info('members') WHERE name = 'password'");
+    if (info && info.step() == SQLITE_ROW) return true;
+    return db.exec("ALTER TABLE members ADD COLUMN password TEXT NOT NULL DEFAULT ''");
+}
+
+std::string freshToken() {
+    std::random_device random;
+    std::string token;
+    for (int i = 0; i < 4; ++i) {
+        char part[9];
+        std::snprintf(part, sizeof part, "%08x", static_cast<unsigned>(random()));
+        token += part;
+    }
+    return token;
+}
+
+long long nowSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 const char* const kColumns = "login, sexe, firstname, lastname, dateofbirth, country, latitude, "
                              "longitude, visible, connected";
@@ -50,7 +84,12 @@ double distance2(double lat1, double lon1, double lat2, double lon2) {
 
 bool MemberStore::open(const std::string& path, std::string* error) {
     std::lock_guard lock(mutex_);
-    return db_.open(path, kSchema, error);
+    if (!db_.open(path, kSchema, error)) return false;
+    if (!addPasswordColumn(db_)) {
+        if (error) *error = "cannot add the password column to the members";
+        return false;
+    }
+    return true;
 }
 
 bool MemberStore::importSeed(const std::vector<Member>& members) {
@@ -58,16 +97,22 @@ bool MemberStore::importSeed(const std::vector<Member>& members) {
     if (!db_.exec("BEGIN")) return false;
     bool ok = true;
     for (const Member& m : members) {
-        SqliteStatement st(db_, "INSERT OR IGNORE INTO members (login, sexe, latitude, longitude, "
-                                "visible, connected) VALUES (?,?,?,?,1,1)");
+        SqliteStatement st(db_, "INSERT OR IGNORE INTO members (login, sexe, firstname, lastname, "
+                                "dateofbirth, country, latitude, longitude, visible, connected, "
+                                "password) VALUES (?,?,?,?,?,?,?,?,1,1,?)");
         if (!st) {
             ok = false;
             break;
         }
         st.bind(1, m.login);
         st.bind(2, m.sexe);
-        st.bind(3, m.latitude);
-        st.bind(4, m.longitude);
+        st.bind(3, m.firstName);
+        st.bind(4, m.lastName);
+        st.bind(5, m.dateOfBirth);
+        st.bind(6, m.country);
+        st.bind(7, m.latitude);
+        st.bind(8, m.longitude);
+        st.bind(9, m.passwordHash);
         if (st.step() != SQLITE_DONE) {
             ok = false;
             break;
@@ -79,9 +124,14 @@ bool MemberStore::importSeed(const std::vector<Member>& members) {
 
 bool MemberStore::registerMember(const Member& m) {
     std::lock_guard lock(mutex_);
-    SqliteStatement st(db_, "INSERT OR REPLACE INTO members (login, sexe, firstname, lastname, "
-                            "dateofbirth, country, latitude, longitude, visible, connected) "
-                            "VALUES (?,?,?,?,?,?,?,?,?,1)");
+    SqliteStatement st(db_, "INSERT INTO members (login, sexe, firstname, lastname, dateofbirth, "
+                            "country, latitude, longitude, visible, connected) "
+                            "VALUES (?,?,?,?,?,?,?,?,?,1) ON CONFLICT(login) DO UPDATE SET "
+                            "sexe = excluded.sexe, firstname = excluded.firstname, "
+                            "lastname = excluded.lastname, dateofbirth = excluded.dateofbirth, "
+                            "country = excluded.country, latitude = excluded.latitude, "
+                            "longitude = excluded.longitude, visible = excluded.visible, "
+                            "connected = 1, updated_at = datetime('now')");
     if (!st) return false;
     st.bind(1, m.login);
     st.bind(2, m.sexe);
@@ -93,6 +143,79 @@ bool MemberStore::registerMember(const Member& m) {
     st.bind(8, m.longitude);
     st.bind(9, static_cast<long long>(m.visible ? 1 : 0));
     return st.step() == SQLITE_DONE;
+}
+
+MemberStore::Creation MemberStore::createAccount(const Member& m, std::string_view password) {
+    const std::string hash = hashPassword(password); // slow on purpose: outside the lock
+    std::lock_guard lock(mutex_);
+    SqliteStatement st(db_, "INSERT INTO members (login, sexe, firstname, lastname, dateofbirth, "
+                            "country, password) VALUES (?,?,?,?,?,?,?) "
+                            "ON CONFLICT(login) DO NOTHING");
+    if (!st || hash.empty()) return Creation::Failed;
+    st.bind(1, m.login);
+    st.bind(2, m.sexe);
+    st.bind(3, m.firstName);
+    st.bind(4, m.lastName);
+    st.bind(5, m.dateOfBirth);
+    st.bind(6, m.country);
+    st.bind(7, hash);
+    if (st.step() != SQLITE_DONE) return Creation::Failed;
+    return db_.changes() == 1 ? Creation::Created : Creation::LoginTaken;
+}
+
+std::optional<Member> MemberStore::authenticate(const std::string& login,
+                                                std::string_view password) {
+    std::string hash;
+    std::optional<Member> found;
+    {
+        std::lock_guard lock(mutex_);
+        std::string sql =
+            std::string("SELECT ") + kColumns + ", password FROM members WHERE login = ?";
+        SqliteStatement st(db_, sql.c_str());
+        if (!st) return std::nullopt;
+        st.bind(1, login);
+        if (st.step() != SQLITE_ROW) return std::nullopt;
+        found = readMember(st);
+        hash = st.text(10);
+    }
+    if (hash.empty() || !verifyPassword(password, hash)) return std::nullopt;
+    return found;
+}
+
+std::optional<std::string> MemberStore::openSiteSession(const std::string& login) {
+    std::lock_guard lock(mutex_);
+    // Sessions past their age go as new ones come.
+    SqliteStatement old(db_, "DELETE FROM site_sessions WHERE opened_at < ?");
+    if (old) {
+        old.bind(1, nowSeconds() - kSiteSessionSeconds);
+        old.step();
+    }
+    SqliteStatement st(db_, "INSERT INTO site_sessions (token, login, opened_at) VALUES (?,?,?)");
+    if (!st) return std::nullopt;
+    std::string token = freshToken();
+    st.bind(1, token);
+    st.bind(2, login);
+    st.bind(3, nowSeconds());
+    if (st.step() != SQLITE_DONE) return std::nullopt;
+    return token;
+}
+
+std::optional<std::string> MemberStore::siteSessionLogin(const std::string& token) {
+    std::lock_guard lock(mutex_);
+    SqliteStatement st(db_, "SELECT login FROM site_sessions WHERE token = ? AND opened_at >= ?");
+    if (!st) return std::nullopt;
+    st.bind(1, token);
+    st.bind(2, nowSeconds() - kSiteSessionSeconds);
+    if (st.step() != SQLITE_ROW) return std::nullopt;
+    return st.text(0);
+}
+
+bool MemberStore::closeSiteSession(const std::string& token) {
+    std::lock_guard lock(mutex_);
+    SqliteStatement st(db_, "DELETE FROM site_sessions WHERE token = ?");
+    if (!st) return false;
+    st.bind(1, token);
+    return st.step() == SQLITE_DONE && db_.changes() == 1;
 }
 
 bool MemberStore::logout(const std::string& login) {

@@ -1,12 +1,16 @@
-// The fan community's members and their last positions, kept in SQLite.
+// The fan community's members, their last positions and their accounts on the member site, kept
+// in SQLite.
 //
 // A member is shown on the map while logged in (registration sets that, logout clears it) and
-// visible (the device knew its position). Every member may be called from any thread.
+// visible (the device knew its position). A member who registered on the site has a password
+// (kept hashed) and may open site sessions, named by the token of a cookie. Every member may be
+// called from any thread; passwords are hashed and checked outside the store's lock.
 #pragma once
 
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/sqlite_db.h"
@@ -20,6 +24,9 @@ struct Member {
     double latitude = 0, longitude = 0;
     bool visible = false;
     bool connected = false;
+    // Seed members only: the stored form of a password (password_hash.h), "" for none. The
+    // store never hands it out.
+    std::string passwordHash;
 };
 
 // A map region: centre and full spans, in degrees.
@@ -33,7 +40,8 @@ class MemberStore {
 
     // Adds members not known yet (by login); known members keep what they registered.
     bool importSeed(const std::vector<Member>& members);
-    // Creates or replaces the member of that login, logged in.
+    // Creates the member of that login, or updates its profile and position; logged in. A site
+    // account's password is kept.
     bool registerMember(const Member& m);
     // Logs the member out; false when the login is unknown.
     bool logout(const std::string& login);
@@ -44,6 +52,22 @@ class MemberStore {
     // The `count` shown members nearest to the position, other than `login`.
     std::vector<Member> nearest(double latitude, double longitude, const std::string& login,
                                 size_t count);
+
+    // --- Site accounts ---
+    enum class Creation { Created, LoginTaken, Failed };
+    // A new member with the profile of `m` and a password (hashed here); LoginTaken when a
+    // member of that login exists, seed members included.
+    Creation createAccount(const Member& m, std::string_view password);
+    // The member whose login and password match; nullopt otherwise, and for members without a
+    // password.
+    std::optional<Member> authenticate(const std::string& login, std::string_view password);
+    // A new site session of the member: the token for its cookie (32 hex digits).
+    std::optional<std::string> openSiteSession(const std::string& login);
+    // The login of a site session that is open and younger than kSiteSessionSeconds.
+    std::optional<std::string> siteSessionLogin(const std::string& token);
+    // Ends a site session; false when it was not open.
+    bool closeSiteSession(const std::string& token);
+    static constexpr long long kSiteSessionSeconds = 7 * 24 * 3600;
 
   private:
     std::vector<Member> shown(const char* where, const Region* region);

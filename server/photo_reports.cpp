@@ -1,11 +1,16 @@
 // Photo reports: JPEG and Base64 checks, then the picture file and its row.
 #include "server/photo_reports.h"
 
-#include <array>
-#include <fstream>
+#include <fcntl.h>
 #include <sqlite3.h>
-#include <stb_image.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+
+#include "server/image_resize.h"
 #include "server/request_log.h"
 
 namespace zserver {
@@ -23,52 +28,71 @@ CREATE TABLE IF NOT EXISTS photo_reports (
 );
 )sql";
 
-constexpr int kMaxSide = 8192;
-
-struct StbPixels {
-    stbi_uc* data = nullptr;
-    ~StbPixels() { stbi_image_free(data); }
-};
-
-// Writes through a temporary file and a rename, so a reader never sees half a picture.
-bool writeAtomically(const fs::path& path, std::string_view bytes) {
-    fs::path tmp = path;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            return false;
-        }
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
     }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) fs::remove(tmp, ec);
-    return !ec;
+    return true;
+}
+
+// Writes the picture under a temporary name, makes it durable (file, then rename, then the
+// directory), so that once this returns a power loss cannot leave the name empty or missing.
+bool writeDurably(const fs::path& path, std::string_view bytes) {
+    const std::string tmp = path.string() + ".tmp";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    int dir = ::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    ok = ::fsync(dir) == 0;
+    ::close(dir);
+    return ok;
+}
+
+bool looksLikeJpeg(std::string_view bytes) {
+    return bytes.size() >= 4 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+           static_cast<unsigned char>(bytes[1]) == 0xD8 &&
+           static_cast<unsigned char>(bytes[2]) == 0xFF;
 }
 
 } // namespace
 
 std::optional<PictureSize> checkJpeg(std::string_view bytes) {
-    if (bytes.size() < 4 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xD8 ||
-        static_cast<unsigned char>(bytes[2]) != 0xFF)
-        return std::nullopt;
-    if (bytes.size() > INT32_MAX) return std::nullopt;
-    auto* p = reinterpret_cast<const stbi_uc*>(bytes.data());
-    int len = static_cast<int>(bytes.size());
-    int w = 0, h = 0, n = 0;
-    if (!stbi_info_from_memory(p, len, &w, &h, &n) || w < 1 || h < 1 || w > kMaxSide ||
-        h > kMaxSide)
-        return std::nullopt;
+    if (!looksLikeJpeg(bytes)) return std::nullopt;
     // A header alone is not a picture: the whole scan must decode.
-    StbPixels pixels;
-    pixels.data = stbi_load_from_memory(p, len, &w, &h, &n, 0);
-    if (!pixels.data) return std::nullopt;
-    return PictureSize{w, h};
+    auto picture = decodePicture(bytes);
+    if (!picture) return std::nullopt;
+    return PictureSize{picture->width, picture->height};
+}
+
+std::optional<StoredPicture> reportPicture(std::string_view bytes) {
+    if (!looksLikeJpeg(bytes)) return std::nullopt;
+    auto picture = decodePicture(bytes);
+    if (!picture) return std::nullopt;
+    StoredPicture out;
+    int longSide = std::max(picture->width, picture->height);
+    if (longSide <= kMaxStoredSide) {
+        out.jpeg.assign(bytes);
+        out.size = {picture->width, picture->height};
+        return out;
+    }
+    double scale = static_cast<double>(kMaxStoredSide) / longSide;
+    int w = std::max(1, static_cast<int>(std::lround(picture->width * scale)));
+    int h = std::max(1, static_cast<int>(std::lround(picture->height * scale)));
+    RgbPicture smaller = scaledPicture(*picture, w, h);
+    picture.reset(); // the full-size pixels go before the encoder's buffers come
+    out.jpeg = encodeJpeg(smaller);
+    if (out.jpeg.empty()) return std::nullopt;
+    out.size = {w, h};
+    return out;
 }
 
 std::optional<std::string> decodeStrictBase64(std::string_view text) {
@@ -127,26 +151,23 @@ std::optional<PhotoReport> PhotoReports::add(const std::string& concert, const s
                                              PictureSize size) {
     std::lock_guard lock(mutex_);
     PhotoReport r{0, concert, author, comment, protocolNow(), size.width, size.height};
-    if (!db_.exec("BEGIN IMMEDIATE")) return std::nullopt;
-    SqliteStatement st(db_, "INSERT INTO photo_reports (concert, author, comment, width, height, "
-                            "received_at) VALUES (?,?,?,?,?,?)");
-    bool ok = static_cast<bool>(st);
-    if (ok) {
+    // The row and its picture: the picture is durable before the row is committed, so a row
+    // never names a picture that a crash lost.
+    bool stored = db_.transaction([&] {
+        SqliteStatement st(db_, "INSERT INTO photo_reports (concert, author, comment, width, "
+                                "height, received_at) VALUES (?,?,?,?,?,?)");
+        if (!st) return false;
         st.bind(1, concert);
         st.bind(2, author);
         st.bind(3, comment);
         st.bind(4, static_cast<long long>(size.width));
         st.bind(5, static_cast<long long>(size.height));
         st.bind(6, r.date);
-        ok = st.step() == SQLITE_DONE;
-    }
-    if (ok) {
+        if (st.step() != SQLITE_DONE) return false;
         r.id = db_.lastInsertId();
-        // The row only becomes visible with its picture in place.
-        ok = writeAtomically(picturePath(r.id), jpeg);
-    }
-    if (!ok || !db_.exec("COMMIT")) {
-        db_.exec("ROLLBACK");
+        return writeDurably(picturePath(r.id), jpeg);
+    });
+    if (!stored) {
         if (r.id) {
             std::error_code ec;
             fs::remove(picturePath(r.id), ec);

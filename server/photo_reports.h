@@ -21,11 +21,22 @@ struct PhotoReport {
 };
 
 // The size of a JPEG picture that decodes completely, or nullopt for anything else (other
-// formats, truncated or corrupt data, pictures beyond 8192 pixels a side).
+// formats, truncated or corrupt data, pictures whose header announces more than the decoding
+// bounds of image_resize.h).
 struct PictureSize {
     int width = 0, height = 0;
 };
 std::optional<PictureSize> checkJpeg(std::string_view bytes);
+
+// A report picture as it is kept: the JPEG as sent when its long side is at most kMaxStoredSide,
+// else scaled down to it (the application shows reports at most 380 points high, and a resize
+// of a kept picture must stay cheap). nullopt when it is not a JPEG that decodes.
+inline constexpr int kMaxStoredSide = 1600;
+struct StoredPicture {
+    std::string jpeg;
+    PictureSize size;
+};
+std::optional<StoredPicture> reportPicture(std::string_view bytes);
 
 // Strict standard Base64: the alphabet, "=" padding only at the end, whitespace skipped.
 // nullopt for any other character or a truncated group.

@@ -22,9 +22,11 @@ WebRequestHandler photoReportUpload(const WebRequestContext& ctx, int pastConcer
         auto ids = concertIds(*ctx.content, pastConcertsId);
         if (std::find(ids.begin(), ids.end(), *concert) == ids.end()) return WebRequestAnswer{};
         auto jpeg = decodeStrictBase64(*photo);
-        auto size = jpeg ? checkJpeg(*jpeg) : std::nullopt;
-        if (!size) return WebRequestAnswer{};
-        if (!ctx.reports->add(*concert, *author, comment.value_or(""), *jpeg, *size))
+        auto picture = jpeg ? reportPicture(*jpeg) : std::nullopt;
+        if (!picture) return WebRequestAnswer{};
+        jpeg.reset();
+        if (!ctx.reports->add(*concert, *author, comment.value_or(""), picture->jpeg,
+                              picture->size))
             return WebRequestAnswer{};
         return WebRequestAnswer{true, "success"};
     };

@@ -59,13 +59,13 @@ DispatchResult dispatch(const Envelope& env, SessionStore& store, const ContentD
         note("s=" + session);
     }
 
-    for (auto& e : env.events) {
-        if (session.empty()) break;
-        if (store.addEvent(session, e)) {
-            note("event " + std::to_string(e.id));
+    if (!session.empty() && !env.events.empty()) {
+        if (store.addEvents(session, env.events)) {
+            note(env.events.size() == 1 ? "event " + std::to_string(env.events[0].id)
+                                        : std::to_string(env.events.size()) + " events");
         } else {
-            reply.fail("event not stored");
-            note("event " + std::to_string(e.id) + " failed");
+            reply.fail("events not stored");
+            note("events failed");
         }
     }
 

@@ -1,7 +1,6 @@
 // SQLite session store: one table of sessions, one of events, prepared statements per call.
 #include "server/session_store.h"
 
-#include <array>
 #include <cstdio>
 #include <random>
 #include <sqlite3.h>
@@ -27,50 +26,6 @@ CREATE TABLE IF NOT EXISTS events (
 );
 )sql";
 
-// A prepared statement that finalises itself.
-class Statement {
-  public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    explicit operator bool() const { return stmt_ != nullptr; }
-
-    void bind(int i, const std::string& s) {
-        sqlite3_bind_text(stmt_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    }
-    void bind(int i, const std::optional<std::string>& s) {
-        if (s)
-            bind(i, *s);
-        else
-            sqlite3_bind_null(stmt_, i);
-    }
-    void bind(int i, const std::optional<int>& v) {
-        if (v)
-            sqlite3_bind_int(stmt_, i, *v);
-        else
-            sqlite3_bind_null(stmt_, i);
-    }
-    int step() { return sqlite3_step(stmt_); }
-    std::string text(int col) const {
-        auto* p = sqlite3_column_text(stmt_, col);
-        return p ? reinterpret_cast<const char*>(p) : "";
-    }
-    std::optional<std::string> optText(int col) const {
-        if (sqlite3_column_type(stmt_, col) == SQLITE_NULL) return std::nullopt;
-        return text(col);
-    }
-    std::optional<int> optInt(int col) const {
-        if (sqlite3_column_type(stmt_, col) == SQLITE_NULL) return std::nullopt;
-        return sqlite3_column_int(stmt_, col);
-    }
-
-  private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 std::string freshId() {
     // Per call: no shared generator state between threads.
     std::random_device rd;
@@ -85,41 +40,20 @@ std::string freshId() {
 
 } // namespace
 
-SessionStore::~SessionStore() {
-    sqlite3_close(db_);
-}
-
 bool SessionStore::open(const std::string& path, std::string* error) {
     std::lock_guard lock(mutex_);
-    if (db_) return true;
-    const std::string p = path.empty() ? ":memory:" : path;
-    if (sqlite3_open_v2(p.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
-        if (error) *error = db_ ? sqlite3_errmsg(db_) : "cannot open the database";
-        sqlite3_close(db_);
-        db_ = nullptr;
-        return false;
-    }
-    sqlite3_busy_timeout(db_, 2000);
-    char* msg = nullptr;
-    if (sqlite3_exec(db_, kSchema, nullptr, nullptr, &msg) != SQLITE_OK) {
-        if (error) *error = msg ? msg : "cannot create the tables";
-        sqlite3_free(msg);
-        sqlite3_close(db_);
-        db_ = nullptr;
-        return false;
-    }
-    return true;
+    return db_.open(path, kSchema, error);
 }
 
 std::optional<std::string> SessionStore::openSession(const Device& d) {
     std::lock_guard lock(mutex_);
-    if (!db_) return std::nullopt;
+    if (!db_.isOpen()) return std::nullopt;
     // A collision of 128 random bits is not expected; the primary key refuses one anyway.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        Statement st(db_, "INSERT INTO sessions (id, application, phone, osname, osversion, "
-                          "phone_name, language, version, last_config, last_notification, token, "
-                          "network, debit) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        SqliteStatement st(db_,
+                           "INSERT INTO sessions (id, application, phone, osname, osversion, "
+                           "phone_name, language, version, last_config, last_notification, token, "
+                           "network, debit) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
         if (!st) return std::nullopt;
         std::string id = freshId();
         st.bind(1, id);
@@ -144,8 +78,8 @@ std::optional<std::string> SessionStore::openSession(const Device& d) {
 
 bool SessionStore::isOpen(const std::string& id) {
     std::lock_guard lock(mutex_);
-    if (!db_) return false;
-    Statement st(db_, "SELECT 1 FROM sessions WHERE id = ? AND closed_at IS NULL");
+    if (!db_.isOpen()) return false;
+    SqliteStatement st(db_, "SELECT 1 FROM sessions WHERE id = ? AND closed_at IS NULL");
     if (!st) return false;
     st.bind(1, id);
     return st.step() == SQLITE_ROW;
@@ -153,19 +87,19 @@ bool SessionStore::isOpen(const std::string& id) {
 
 bool SessionStore::closeSession(const std::string& id) {
     std::lock_guard lock(mutex_);
-    if (!db_) return false;
-    Statement st(
+    if (!db_.isOpen()) return false;
+    SqliteStatement st(
         db_, "UPDATE sessions SET closed_at = datetime('now') WHERE id = ? AND closed_at IS NULL");
     if (!st) return false;
     st.bind(1, id);
-    return st.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    return st.step() == SQLITE_DONE && db_.changes() == 1;
 }
 
 std::optional<StoredSession> SessionStore::session(const std::string& id) {
     std::lock_guard lock(mutex_);
-    if (!db_) return std::nullopt;
-    Statement st(db_, "SELECT id, phone, application, language, version, token, network, "
-                      "closed_at IS NOT NULL FROM sessions WHERE id = ?");
+    if (!db_.isOpen()) return std::nullopt;
+    SqliteStatement st(db_, "SELECT id, phone, application, language, version, token, network, "
+                            "closed_at IS NOT NULL FROM sessions WHERE id = ?");
     if (!st) return std::nullopt;
     st.bind(1, id);
     if (st.step() != SQLITE_ROW) return std::nullopt;
@@ -177,18 +111,16 @@ std::optional<StoredSession> SessionStore::session(const std::string& id) {
     s.version = st.text(4);
     s.token = st.text(5);
     s.networkType = st.text(6);
-    s.closed = st.optInt(7).value_or(0) != 0;
+    s.closed = st.integer(7) != 0;
     return s;
 }
 
-bool SessionStore::addEvent(const std::string& session, const Event& e) {
-    std::lock_guard lock(mutex_);
-    if (!db_) return false;
-    Statement st(db_, "INSERT INTO events (session, event_id, date, hit, start, stop, cle) "
-                      "VALUES (?,?,?,?,?,?,?)");
+bool SessionStore::insertEvent(const std::string& session, const Event& e) {
+    SqliteStatement st(db_, "INSERT INTO events (session, event_id, date, hit, start, stop, cle) "
+                            "VALUES (?,?,?,?,?,?,?)");
     if (!st) return false;
     st.bind(1, session);
-    st.bind(2, std::optional<int>(e.id));
+    st.bind(2, static_cast<long long>(e.id));
     st.bind(3, e.date);
     st.bind(4, e.hit);
     st.bind(5, e.start);
@@ -197,23 +129,39 @@ bool SessionStore::addEvent(const std::string& session, const Event& e) {
     return st.step() == SQLITE_DONE;
 }
 
+bool SessionStore::addEvent(const std::string& session, const Event& e) {
+    std::lock_guard lock(mutex_);
+    return db_.isOpen() && insertEvent(session, e);
+}
+
+bool SessionStore::addEvents(const std::string& session, const std::vector<Event>& events) {
+    std::lock_guard lock(mutex_);
+    if (!db_.isOpen()) return false;
+    // One transaction: one journal sync for the whole message, and all or nothing.
+    return db_.transaction([&] {
+        for (const Event& e : events)
+            if (!insertEvent(session, e)) return false;
+        return true;
+    });
+}
+
 std::vector<StoredEvent> SessionStore::events(const std::string& session) {
     std::lock_guard lock(mutex_);
     std::vector<StoredEvent> out;
-    if (!db_) return out;
-    Statement st(db_, "SELECT session, event_id, date, hit, start, stop, cle FROM events "
-                      "WHERE session = ? ORDER BY seq");
+    if (!db_.isOpen()) return out;
+    SqliteStatement st(db_, "SELECT session, event_id, date, hit, start, stop, cle FROM events "
+                            "WHERE session = ? ORDER BY seq");
     if (!st) return out;
     st.bind(1, session);
     while (st.step() == SQLITE_ROW) {
         StoredEvent se;
         se.session = st.text(0);
-        se.event.id = st.optInt(1).value_or(0);
-        se.event.date = st.optText(2);
-        se.event.hit = st.optInt(3);
-        se.event.start = st.optText(4);
-        se.event.stop = st.optText(5);
-        se.event.cle = st.optText(6);
+        se.event.id = st.optionalInt(1).value_or(0);
+        se.event.date = st.optionalText(2);
+        se.event.hit = st.optionalInt(3);
+        se.event.start = st.optionalText(4);
+        se.event.stop = st.optionalText(5);
+        se.event.cle = st.optionalText(6);
         out.push_back(std::move(se));
     }
     return out;

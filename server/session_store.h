@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "server/envelope.h"
-
-struct sqlite3;
+#include "server/sqlite_db.h"
 
 namespace zserver {
 
@@ -28,11 +27,6 @@ struct StoredEvent {
 
 class SessionStore {
   public:
-    SessionStore() = default;
-    ~SessionStore();
-    SessionStore(const SessionStore&) = delete;
-    SessionStore& operator=(const SessionStore&) = delete;
-
     // Opens (creating when needed) the database at path; ":memory:" or "" for a private one.
     bool open(const std::string& path, std::string* error = nullptr);
 
@@ -46,11 +40,15 @@ class SessionStore {
     std::optional<StoredSession> session(const std::string& id);
 
     bool addEvent(const std::string& session, const Event& event);
+    // Stores every event of one message in one transaction; false (nothing stored) on failure.
+    bool addEvents(const std::string& session, const std::vector<Event>& events);
     std::vector<StoredEvent> events(const std::string& session);
 
   private:
+    bool insertEvent(const std::string& session, const Event& event);
+
     std::mutex mutex_;
-    sqlite3* db_ = nullptr;
+    SqliteDb db_;
 };
 
 } // namespace zserver

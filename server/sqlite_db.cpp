@@ -65,6 +65,20 @@ void SqliteStatement::bind(int i, long long v) {
     sqlite3_bind_int64(stmt_, i, v);
 }
 
+void SqliteStatement::bind(int i, const std::optional<std::string>& s) {
+    if (s)
+        bind(i, *s);
+    else
+        sqlite3_bind_null(stmt_, i);
+}
+
+void SqliteStatement::bind(int i, const std::optional<int>& v) {
+    if (v)
+        sqlite3_bind_int(stmt_, i, *v);
+    else
+        sqlite3_bind_null(stmt_, i);
+}
+
 int SqliteStatement::step() {
     return sqlite3_step(stmt_);
 }
@@ -80,6 +94,20 @@ double SqliteStatement::real(int col) const {
 
 long long SqliteStatement::integer(int col) const {
     return sqlite3_column_int64(stmt_, col);
+}
+
+bool SqliteStatement::isNull(int col) const {
+    return sqlite3_column_type(stmt_, col) == SQLITE_NULL;
+}
+
+std::optional<std::string> SqliteStatement::optionalText(int col) const {
+    if (isNull(col)) return std::nullopt;
+    return text(col);
+}
+
+std::optional<int> SqliteStatement::optionalInt(int col) const {
+    if (isNull(col)) return std::nullopt;
+    return sqlite3_column_int(stmt_, col);
 }
 
 } // namespace zserver

@@ -1,4 +1,6 @@
-// A SQLite connection and prepared statements that release themselves, for the server's stores.
+// A SQLite connection and prepared statements that release themselves: the one piece every store
+// of the server (sessions and events, members and site sessions, photo reports) opens its
+// database with.
 #pragma once
 
 #include <optional>
@@ -23,6 +25,14 @@ class SqliteDb {
     sqlite3* handle() const { return db_; }
     // Runs statements without results (transactions); false on failure.
     bool exec(const char* sql);
+    // Runs `work` inside BEGIN IMMEDIATE ... COMMIT; rolls back when it returns false or the
+    // commit fails. The caller serialises use of the connection.
+    template <typename Work> bool transaction(Work&& work) {
+        if (!exec("BEGIN IMMEDIATE")) return false;
+        if (work() && exec("COMMIT")) return true;
+        exec("ROLLBACK");
+        return false;
+    }
     long long lastInsertId() const;
     int changes() const;
 
@@ -41,11 +51,17 @@ class SqliteStatement {
     void bind(int i, const std::string& s);
     void bind(int i, double v);
     void bind(int i, long long v);
+    // NULL when the value is absent.
+    void bind(int i, const std::optional<std::string>& s);
+    void bind(int i, const std::optional<int>& v);
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
     std::string text(int col) const;
     double real(int col) const;
     long long integer(int col) const;
+    bool isNull(int col) const;
+    std::optional<std::string> optionalText(int col) const;
+    std::optional<int> optionalInt(int col) const;
 
   private:
     sqlite3_stmt* stmt_ = nullptr;

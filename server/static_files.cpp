@@ -1,6 +1,9 @@
 // Address to file resolution under the static roots.
 #include "server/static_files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <fstream>
 #include <vector>
 
@@ -87,6 +90,38 @@ std::optional<fs::path> resolveStaticFile(const StaticRoots& roots, std::string_
     fs::path realRoot = fs::canonical(root, ec);
     if (ec || !inside(real, realRoot) || !fs::is_regular_file(real, ec)) return std::nullopt;
     return real;
+}
+
+void serveFile(const fs::path& file, const http::Request& req, http::Response& res) {
+    auto body = std::make_shared<http::FileBody>();
+    body->fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat st {};
+    if (body->fd < 0 || ::fstat(body->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        res.status = 404;
+        res.setContent("not found\n", "text/plain; charset=utf-8");
+        return;
+    }
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    res.headers.emplace_back("Content-Type", http::contentTypeFor(file.filename().string()));
+    res.headers.emplace_back("Accept-Ranges", "bytes");
+    body->length = size;
+    if (auto rangeHeader = req.header("Range")) {
+        if (auto range = http::parseRange(*rangeHeader, size)) {
+            if (!range->satisfiable) {
+                res.status = 416;
+                res.headers.emplace_back("Content-Range", "bytes */" + std::to_string(size));
+                return;
+            }
+            res.status = 206;
+            body->offset = range->first;
+            body->length = range->length;
+            res.headers.emplace_back("Content-Range",
+                                     "bytes " + std::to_string(range->first) + "-" +
+                                         std::to_string(range->first + range->length - 1) + "/" +
+                                         std::to_string(size));
+        }
+    }
+    res.file = std::move(body);
 }
 
 std::optional<std::string> readSmallFile(const fs::path& path, size_t maxBytes) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "server/http_message.h"
+
 namespace zserver {
 
 struct StaticRoots {
@@ -20,6 +22,11 @@ struct StaticRoots {
 // The regular file an address names, or nullopt.
 std::optional<std::filesystem::path> resolveStaticFile(const StaticRoots& roots,
                                                        std::string_view address);
+
+// Answers a GET or HEAD of a file: its type from its name, its length, and the one byte range a
+// "Range" header asks for (206, or 416 when it lies past the end). The body is streamed from the
+// file. 404 when the file cannot be opened.
+void serveFile(const std::filesystem::path& file, const http::Request& req, http::Response& res);
 
 // Reads a whole file of at most maxBytes; nullopt when absent, unreadable or larger.
 std::optional<std::string> readSmallFile(const std::filesystem::path& path, size_t maxBytes);

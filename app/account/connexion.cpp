@@ -7,6 +7,7 @@
 #include "app/shell/shell_texts.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "app/zephrun_configuration.h"
+#include "client/html_unescape.h"
 #include "client/kt_webtools.h"
 #include "client/persisted_keys.h"
 #include "feeds/feed_delegate.h"
@@ -72,7 +73,8 @@ bool Connexion::readProfile(const std::string& reply) {
         at += std::char_traits<char>::length(m.marker);
         std::size_t end = reply.find("</dd>", at);
         if (end == std::string::npos) break;
-        this->*m.field = reply.substr(at, end - at);
+        // The site writes letters outside ASCII as character references ("D&#233;mo").
+        this->*m.field = kt::stringByUnescapingHTML(reply.substr(at, end - at));
     }
     myPhone_.clear();
     isVisible_ = false;
@@ -92,7 +94,9 @@ std::optional<std::string> Connexion::postLoginForm(bool cleanCookies) {
     wt->KT_addVariable("form_build_id", "", "POST", "NONE");
     wt->KT_addVariable("op", "Connexion", "POST", "NONE");
     wt->KT_sendWithResponseNowWithCleanCookie(cleanCookies);
-    return wt->KT_getStringResponseWithEncode(kt::TextEncoding::ASCII);
+    // The reply is read byte for byte: the checks look for ASCII markers, and a profile written
+    // in UTF-8 keeps its accented letters.
+    return wt->KT_getResponse();
 }
 
 bool Connexion::silentConnexion() {

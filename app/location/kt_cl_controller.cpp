@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/location/location_manager.h"
+
 namespace zephrun {
 
 KT_CLController& KT_CLController::sharedInstance() {
@@ -11,8 +13,33 @@ KT_CLController& KT_CLController::sharedInstance() {
     return *instance;
 }
 
-void KT_CLController::startUpdatingLocation() {
-    if (starter_) starter_();
+class KT_CLController::ManagerDelegate : public zplatform::LocationManagerDelegate {
+  public:
+    explicit ManagerDelegate(KT_CLController& controller) : controller_(controller) {}
+    void didUpdateToLocation(zplatform::LocationManager&, const zplatform::Location& l) override {
+        controller_.didUpdateToLocation(l.latitude, l.longitude, l.horizontalAccuracy);
+    }
+    void didFailWithError(zplatform::LocationManager&, const zplatform::LocationError& e) override {
+        controller_.didFailWithError(e.domain, e.code);
+    }
+
+  private:
+    KT_CLController& controller_;
+};
+
+zplatform::LocationManager& KT_CLController::locationManager() {
+    if (!manager_) {
+        manager_ = std::make_unique<zplatform::LocationManager>();
+        managerDelegate_ = std::make_unique<ManagerDelegate>(*this);
+        manager_->setDelegate(managerDelegate_.get());
+    }
+    return *manager_;
+}
+
+void KT_CLController::startUpdatingLocation() { locationManager().startUpdatingLocation(); }
+
+void KT_CLController::setLocationSource(std::shared_ptr<zplatform::LocationSource> source) {
+    locationManager().setSource(std::move(source));
 }
 
 void KT_CLController::didUpdateToLocation(double latitude, double longitude,

@@ -2,13 +2,18 @@
 // makes itself the delegate and starts updating; the first location or failure after that is
 // delivered once (sendInfoToKT), later ones are ignored until the next request.
 //
-// The shared instance lives for the whole run. The host connects it to the platform's location
-// service (setLocationStarter, and the two callbacks below from the service's delegate).
-// Threads: interface thread (the service delivers its callbacks there).
+// The shared instance lives for the whole run and owns the platform's location manager (the
+// desktop's location service unless the host gives it another source, e.g. a script's).
+// Threads: interface thread (the manager delivers its callbacks there).
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <string>
+
+namespace zplatform {
+class LocationManager;
+class LocationSource;
+} // namespace zplatform
 
 namespace zephrun {
 
@@ -37,9 +42,12 @@ class KT_CLController {
     float currentLatitude() const { return currentLatitude_; }
     float currentLongitude() const { return currentLongitude_; }
 
+    // The platform's location manager, made on first use.
+    zplatform::LocationManager& locationManager();
     // Asks the location service to start updating (the service keeps running afterwards).
     void startUpdatingLocation();
-    void setLocationStarter(std::function<void()> starter) { starter_ = std::move(starter); }
+    // Replaces where positions come from (a script's source in headless runs).
+    void setLocationSource(std::shared_ptr<zplatform::LocationSource> source);
     // Forgets a delegate that goes away.
     void forgetDelegate(const KT_CLControllerDelegate* delegate) {
         if (delegate_ == delegate) delegate_ = nullptr;
@@ -53,13 +61,15 @@ class KT_CLController {
     static std::string failureKind(const std::string& domain, int code);
 
   private:
+    class ManagerDelegate;
     KT_CLController() = default;
     KT_CLControllerDelegate* delegate_ = nullptr;
     bool hasReponse_ = false;
     bool isLocated_ = false;
     float currentLatitude_ = 0;
     float currentLongitude_ = 0;
-    std::function<void()> starter_;
+    std::unique_ptr<zplatform::LocationManager> manager_;
+    std::unique_ptr<ManagerDelegate> managerDelegate_;
 };
 
 } // namespace zephrun

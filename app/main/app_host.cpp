@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/script/script_devices.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "platform/app_directories.h"
 #include "platform/audio/audio_output.h"
@@ -49,6 +50,7 @@ AppHost::AppHost(AppOptions options) : options_(std::move(options)) {
     if (options_.headless) {
         recording_ = std::make_shared<zplatform::RecordingAudioBackend>();
         zplatform::AudioSession::setBackend(recording_);
+        useScriptedLocation();
     }
     // A headless run opens nothing for real; the addresses are recorded either way.
     if (options_.headless) window_->services().setOpener([](const std::string&) { return true; });
@@ -64,6 +66,7 @@ AppHost::AppHost(AppOptions options) : options_(std::move(options)) {
     if (env.serverBase && env.serverBase->back() != '/') *env.serverBase += '/';
     env.random = options_.random ? options_.random : seededRandom();
     env.webtools.interfaces = options_.interfaces;
+    env.webtools.onRequest = [this](const std::string& summary) { log_.record("request", summary); };
     delegate_ = std::make_unique<ZephrunAppDelegate>(std::move(env));
 }
 

@@ -1,7 +1,7 @@
 // zephrun: the application, in a window or headless.
 //
 //   zephrun [--scale 1|2] [--data-dir DIR] [--server URL] [--lang fr|en]
-//   zephrun --headless [--script FILE] [--out DIR] [other options]
+//   zephrun --headless [--script FILE] [--out DIR] [--seed N] [other options]
 //
 // Headless, the window is drawn offscreen and the audio recorded; a script drives it (see
 // app/script/script_runner.h) and the program exits 0 when every line ran, 1 with the line and
@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <random>
 #include <string>
 
 #include "app/main/app_host.h"
@@ -35,7 +37,7 @@ struct Options {
 int usage() {
     std::fprintf(stderr,
                  "usage: zephrun [--scale 1|2] [--data-dir DIR] [--server URL] [--lang fr|en]\n"
-                 "       zephrun --headless [--script FILE] [--out DIR] [options]\n");
+                 "       zephrun --headless [--script FILE] [--out DIR] [--seed N] [options]\n");
     return 2;
 }
 
@@ -65,6 +67,12 @@ bool parse(int argc, char** argv, Options& o) {
             if (!value(o.script)) return false;
         } else if (arg == "--out") {
             if (!value(o.app.outDir)) return false;
+        } else if (arg == "--seed") {
+            // A fixed seed: the same box placement and shakes at every run (scripts, demos).
+            if (!value(v) || v.empty() || v.find_first_not_of("0123456789") != std::string::npos)
+                return false;
+            auto engine = std::make_shared<std::mt19937>(static_cast<std::uint32_t>(std::stoul(v)));
+            o.app.random = [engine] { return static_cast<std::uint32_t>((*engine)()); };
         } else {
             return false;
         }

@@ -8,6 +8,8 @@
 
 namespace zephrun {
 
+// Makes the location service answer from the script (headless runs).
+void useScriptedLocation();
 // The location service's next answer: a position (latitude, longitude) or none (a failure).
 void scriptNextLocation(std::optional<std::pair<double, double>> position);
 // The picture chooser's next answer: the picture file picked, or none (cancelled).

@@ -38,11 +38,11 @@ void ZephrunAppDelegate::applicationDidFinishLaunching() {
     myToken_ = std::string();
     hasReceivedToken_ = false;
 
-    // No push service exists on this platform: the registration answers at once, without a
-    // token, through the run loop as the platform's answer would come.
-    zplatform::RunLoop::main().post([this] {
-        didFailToRegisterForRemoteNotificationsWithError("no push notification service");
-    });
+    zplatform::ApplicationServices& application = zplatform::ApplicationServices::shared();
+    application.setIdleTimerDisabled(true);
+    application.setStatusBarHidden(true);
+    application.setDelegate(this);
+    application.registerForRemoteNotificationTypes(zplatform::kRemoteNotificationTypeAlert);
 
     initialiseLaunchKeys(*env_.defaults, env_.displayName, env_.firstPreferredLanguage);
     storeCachePaths(*env_.defaults, env_.displayName, env_.documentsDirectory);
@@ -75,7 +75,8 @@ void ZephrunAppDelegate::applicationDidFinishLaunching() {
     zplatform::RunLoop::main().post([this] { loadAllData(); });
 }
 
-void ZephrunAppDelegate::didRegisterForRemoteNotificationsWithDeviceToken(std::string_view token) {
+void ZephrunAppDelegate::didRegisterForRemoteNotificationsWithDeviceToken(
+    const std::string& token) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
     for (unsigned char byte : token) {

@@ -37,6 +37,8 @@ ZephrunAppDelegate::ZephrunAppDelegate(AppEnvironment environment) : env_(std::m
 // Worker threads first (they post to the interface), then the screens (they hold plain
 // references to the models and players), then the models and the session.
 ZephrunAppDelegate::~ZephrunAppDelegate() {
+    if (zplatform::ApplicationServices::shared().delegate() == this)
+        zplatform::ApplicationServices::shared().setDelegate(nullptr);
     if (rotation_) rotation_->stop();
     rotation_.reset();
     audio_->shutdown();
@@ -113,6 +115,11 @@ void ZephrunAppDelegate::sendEventWithID(int eventId, const std::string& key,
 ui::View* ZephrunAppDelegate::viewInfos() { return viewInfos_ ? viewInfos_->view() : nullptr; }
 ui::View* ZephrunAppDelegate::viewRegister() {
     return viewRegister_ ? viewRegister_->view() : nullptr;
+}
+
+void ZephrunAppDelegate::applicationDidReceiveMemoryWarning() {
+    // The home screen's controller relays the warning: overlays out of sight are dropped.
+    if (myHome_) didReceiveMemoryWarning();
 }
 
 void ZephrunAppDelegate::didReceiveMemoryWarning() {

@@ -25,6 +25,8 @@
 
 #include "app/shell/app_environment.h"
 #include "feeds/feed_delegate.h"
+#include "platform/app_services.h"
+#include "platform/request_mutex.h"
 #include "platform/ui/alert_view.h"
 #include "platform/ui/geometry.h"
 
@@ -71,7 +73,9 @@ class ZephrunConfiguration;
 enum SectionIndex { kSectionNews = 0, kSectionDisco = 1, kSectionMedias = 2, kSectionMix = 3,
                     kSectionCommunity = 4 };
 
-class ZephrunAppDelegate : public FeedDelegate, private ui::AlertViewDelegate {
+class ZephrunAppDelegate : public FeedDelegate,
+                           private ui::AlertViewDelegate,
+                           private zplatform::ApplicationDelegate {
   public:
     // Alert tags the shell routes (see clickedButtonAtIndex).
     static constexpr int kTagLogout = 4567;
@@ -91,12 +95,13 @@ class ZephrunAppDelegate : public FeedDelegate, private ui::AlertViewDelegate {
     // Stops the rotation and both players, logs the member out, closes the session.
     void applicationWillTerminate();
     // The push registration's answers (the token's bytes; a failure's description).
-    void didRegisterForRemoteNotificationsWithDeviceToken(std::string_view token);
-    void didFailToRegisterForRemoteNotificationsWithError(const std::string& error);
+    void didRegisterForRemoteNotificationsWithDeviceToken(const std::string& token) override;
+    void didFailToRegisterForRemoteNotificationsWithError(const std::string& error) override;
     // True once the home screen replaced the splash.
     bool isLaunched() const { return launched_; }
     // Drops the overlays that are out of sight (the home screen's memory warning).
     void didReceiveMemoryWarning();
+    void applicationDidReceiveMemoryWarning() override;
 
     // --- Shared objects ---
     ui::Window& window() { return *env_.window; }
@@ -277,7 +282,7 @@ class ZephrunAppDelegate : public FeedDelegate, private ui::AlertViewDelegate {
     std::string storedString(std::string_view suffix) const;
 
     AppEnvironment env_;
-    std::mutex mutexWT_; // `myMutexWT`
+    zplatform::RequestMutex mutexWT_; // `myMutexWT`
     std::unique_ptr<ZephrunConfiguration> myConfig_;
     std::unique_ptr<ServerSession> session_;
     std::unique_ptr<Connexion> myConnexion_;

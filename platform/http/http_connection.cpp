@@ -147,6 +147,10 @@ void HttpConnection::Impl::configure() {
 
     std::string method = request.method;
     if (method.empty()) method = request.body.empty() ? "GET" : "POST";
+    // libcurl frames the body it sends itself, and drops its framing when a redirect turns the
+    // request into a GET; a Content-Length of ours would stay on that GET and hang it.
+    const bool curlFramesBody =
+        method == "POST" || (method != "GET" && method != "HEAD" && !request.body.empty());
     if (method == "POST") {
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
@@ -169,6 +173,11 @@ void HttpConnection::Impl::configure() {
         // Header injection: a name or value with a line break would forge further headers.
         if (name.find_first_of("\r\n:") != std::string::npos ||
             value.find_first_of("\r\n") != std::string::npos)
+            continue;
+        if (curlFramesBody && equalsIgnoringCase(name, "Content-Length")) continue;
+        // The same goes for libcurl's own form type, which it sends with the body only.
+        if (method == "POST" && equalsIgnoringCase(name, "Content-Type") &&
+            equalsIgnoringCase(value, "application/x-www-form-urlencoded"))
             continue;
         std::string line = value.empty() ? name + ";" : name + ": " + value;
         headerList = curl_slist_append(headerList, line.c_str());

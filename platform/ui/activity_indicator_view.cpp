@@ -64,7 +64,7 @@ void ActivityIndicatorView::didMoveToWindow() {
 void ActivityIndicatorView::schedule() {
     Window* w = window();
     if (!w || timer_) return;
-    timer_ = w->clock().scheduledTimer(kTurnSeconds / kSpokes, true, [this](UiTimer&) {
+    timer_ = w->clock().scheduledAnimationTimer(kTurnSeconds / kSpokes, true, [this](UiTimer&) {
         step_ = (step_ + 1) % kSpokes;
         setNeedsDisplay();
     });

@@ -272,12 +272,12 @@ void Animator::propertyChanged(View& view, AnimatedProperty property) {
     flushCompletions();
 }
 
-void Animator::step(double now) {
+void Animator::step(double now, bool finishEnded) {
     for (size_t i = 0; i < animations_.size();) {
         Animation& a = animations_[i];
         evaluate(a, now);
         // A small tolerance: frame steps of 1/60 s add up to the end time only approximately.
-        if (now >= a.start + a.delay + a.duration - 1e-9) {
+        if (finishEnded && now >= a.start + a.delay + a.duration - 1e-9) {
             finish(i, true);
         } else {
             ++i;

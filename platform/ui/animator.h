@@ -29,8 +29,10 @@ class Animator {
 
     // Called by a View after its model value of `property` changed.
     void propertyChanged(View& view, AnimatedProperty property);
-    // Moves every animation to `now`; finished ones leave presentation == model.
-    void step(double now);
+    // Moves every animation to `now`; finished ones leave presentation == model. With
+    // `finishEnded` false, ended animations hold their last value and stay until a later step
+    // finishes them (their completions run then, not now).
+    void step(double now, bool finishEnded = true);
     bool isRunning() const;
     size_t animationCount() const;
     bool hasAnimations(const View& view) const;

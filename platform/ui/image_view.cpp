@@ -73,7 +73,7 @@ void ImageView::startTimer() {
     Window* w = window();
     if (!w || animationImages_.empty()) return;
     double step = animationDuration() / static_cast<double>(animationImages_.size());
-    timer_ = w->clock().scheduledTimer(step, true, [this](UiTimer&) {
+    timer_ = w->clock().scheduledAnimationTimer(step, true, [this](UiTimer&) {
         ++shownFrames_;
         auto count = static_cast<long>(animationImages_.size());
         if (repeatCount_ > 0 && shownFrames_ >= count * repeatCount_) {

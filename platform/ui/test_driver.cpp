@@ -19,15 +19,60 @@ void collect(View* view, std::vector<View*>& out) {
 
 } // namespace
 
-TestDriver::TestDriver() : owned_(std::make_unique<Window>()), window_(owned_.get()) {}
+TestDriver::TestDriver() : TestDriver(*new Window()) {
+    owned_.reset(window_);
+}
 
-TestDriver::TestDriver(Window& window) : window_(&window) {}
+TestDriver::TestDriver(Window& window)
+    : window_(&window), loop_(zplatform::RunLoop::currentHandle()),
+      lastWall_(std::chrono::steady_clock::now()) {
+    observer_ = loop_->addNestedRunObserver([this] { nestedFrame(); });
+}
+
+TestDriver::~TestDriver() {
+    loop_->removeNestedRunObserver(observer_);
+}
 
 // --- Time ---
 
+void TestDriver::nestedFrame() {
+    auto wall = std::chrono::steady_clock::now();
+    double elapsed = std::chrono::duration<double>(wall - lastWall_).count();
+    lastWall_ = wall;
+    ++nestedFrames_;
+    window_->advanceAnimationsTo(window_->now() + std::max(0.0, elapsed));
+}
+
 void TestDriver::step(double to) {
-    window_->advanceTo(to);
-    zplatform::RunLoop::current().runOnce(0);
+    lastWall_ = std::chrono::steady_clock::now();
+    if (loop_->isNested()) {
+        // Called from inside a wait: interface timers and queued input keep waiting too.
+        window_->advanceAnimationsTo(to);
+    } else {
+        zplatform::RunLoop::Turn turn(*loop_);
+        deliverQueued();
+        window_->advanceTo(to);
+    }
+    loop_->runOnce(0);
+    lastWall_ = std::chrono::steady_clock::now();
+}
+
+void TestDriver::deliver(std::function<void()> input) {
+    if (loop_->isNested()) {
+        queued_.push_back(std::move(input));
+        return;
+    }
+    zplatform::RunLoop::Turn turn(*loop_);
+    deliverQueued();
+    input();
+}
+
+void TestDriver::deliverQueued() {
+    while (!queued_.empty()) {
+        auto batch = std::move(queued_);
+        queued_.clear();
+        for (auto& input : batch) input();
+    }
 }
 
 void TestDriver::advance(double seconds) {
@@ -64,13 +109,13 @@ void TestDriver::touchDown(int finger, Point point) {
                                   [finger](const auto& f) { return f.first == finger; }),
                    fingers_.end());
     fingers_.emplace_back(finger, point);
-    window_->handleTouch(finger, TouchPhase::Began, point);
+    deliver([this, finger, point] { window_->handleTouch(finger, TouchPhase::Began, point); });
 }
 
 void TestDriver::touchMove(int finger, Point point) {
     for (auto& [f, p] : fingers_)
         if (f == finger) p = point;
-    window_->handleTouch(finger, TouchPhase::Moved, point);
+    deliver([this, finger, point] { window_->handleTouch(finger, TouchPhase::Moved, point); });
 }
 
 void TestDriver::touchUp(int finger) {
@@ -81,7 +126,7 @@ void TestDriver::touchUp(int finger, Point point) {
     fingers_.erase(std::remove_if(fingers_.begin(), fingers_.end(),
                                   [finger](const auto& f) { return f.first == finger; }),
                    fingers_.end());
-    window_->handleTouch(finger, TouchPhase::Ended, point);
+    deliver([this, finger, point] { window_->handleTouch(finger, TouchPhase::Ended, point); });
 }
 
 void TestDriver::tap(Point point) {
@@ -141,7 +186,7 @@ void TestDriver::pinch(Point center, float fromDistance, float toDistance, doubl
 
 void TestDriver::shake() {
     constexpr double kShakeSeconds = 0.5;
-    window_->accelerometer().shake(kShakeSeconds);
+    deliver([this] { window_->accelerometer().shake(kShakeSeconds); });
     advance(kShakeSeconds + 0.2);
 }
 
@@ -151,19 +196,20 @@ void TestDriver::typeText(std::string_view utf8) {
         size_t next = i + 1;
         while (next < utf8.size() && (static_cast<unsigned char>(utf8[next]) & 0xC0) == 0x80)
             ++next;
-        window_->handleText(utf8.substr(i, next - i));
+        deliver(
+            [this, piece = std::string(utf8.substr(i, next - i))] { window_->handleText(piece); });
         i = next;
     }
     advance(0);
 }
 
 void TestDriver::pressReturn() {
-    window_->handleReturn();
+    deliver([this] { window_->handleReturn(); });
     advance(0);
 }
 
 void TestDriver::pressBackspace() {
-    window_->handleBackspace();
+    deliver([this] { window_->handleBackspace(); });
     advance(0);
 }
 

@@ -7,9 +7,15 @@
 // holds kTapHold seconds, so two taps at one place within 0.35 s make a double tap, as on the
 // device (advance() between taps keeps them apart).
 //
+// Synchronous waits: input and time are dispatched as a turn of the run loop, so a handler that
+// waits for a request runs a nested run. During it the driver advances the window's
+// animations by the real time that passes (interface timers wait for the next step), draws
+// nothing, and queues any input it is given until the wait is over.
+//
 // Threads: the interface thread (the one that runs the window).
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +23,10 @@
 #include <vector>
 
 #include "platform/ui/window.h"
+
+namespace zplatform {
+class RunLoop;
+}
 
 namespace ui {
 
@@ -32,6 +42,7 @@ class TestDriver {
     explicit TestDriver(Window& window);
     TestDriver(const TestDriver&) = delete;
     TestDriver& operator=(const TestDriver&) = delete;
+    ~TestDriver();
 
     Window& window() { return *window_; }
     double now() const { return window_->now(); }
@@ -90,14 +101,26 @@ class TestDriver {
     // Renders the window to `path` with the hook; false without one or on failure.
     bool screenshot(const std::string& path);
 
+    // Nested-run frames seen (synchronous waits the window went through).
+    long nestedFrames() const { return nestedFrames_; }
+
   private:
     void step(double to);
     Point lastLocation(int finger) const;
+    // Runs `input` now as a turn of the loop, or after the wait when the loop is nested.
+    void deliver(std::function<void()> input);
+    void deliverQueued();
+    void nestedFrame();
 
     std::unique_ptr<Window> owned_;
     Window* window_;
     ScreenshotHook screenshot_;
     std::vector<std::pair<int, Point>> fingers_;
+    std::shared_ptr<zplatform::RunLoop> loop_;
+    int observer_ = 0;
+    std::chrono::steady_clock::time_point lastWall_;
+    long nestedFrames_ = 0;
+    std::vector<std::function<void()>> queued_;
 };
 
 } // namespace ui

@@ -34,6 +34,12 @@ void Window::advanceTo(double time) {
     animator_->step(clock_.now());
 }
 
+void Window::advanceAnimationsTo(double time) {
+    clock_.advanceAnimationTimersTo(time);
+    if (animator_->isRunning()) needsDisplay_ = true;
+    animator_->step(clock_.now(), false);
+}
+
 void Window::renderWindow(Canvas& canvas) {
     layoutIfNeeded();
     auto modal = modal_; // layout may present or dismiss

@@ -38,6 +38,10 @@ class Window : public View {
     // Advances the clock: timers fire and animations step up to `time`; finished animations
     // call their completions.
     void advanceTo(double time);
+    // The same while the interface thread waits in a synchronous request (a nested run):
+    // animations and animation timers move, interface timers and animation completions wait
+    // for the next advanceTo(), so no application work runs under the waiting handler.
+    void advanceAnimationsTo(double time);
     Animator& animator() { return *animator_; }
 
     // --- Display ---

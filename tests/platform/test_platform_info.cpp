@@ -118,3 +118,38 @@ TEST_F(DirectoriesTest, DeviceIdentifierIsStableAndRepairedWhenDamaged) {
     EXPECT_NE(repaired, device.uniqueIdentifier);
     EXPECT_EQ(zplatform::currentDevice().uniqueIdentifier, repaired);
 }
+
+TEST_F(DirectoriesTest, PackageFoundBesideInstalledOrBuiltProgramsAndOverridden) {
+    fs::create_directories(root_ / "prefix/bin");
+    fs::create_directories(root_ / "prefix/share/zephrun/Zephrun.app");
+    EXPECT_EQ(zplatform::packageDirectoryBesideExecutable(root_ / "prefix/bin/zephrun"),
+              root_ / "prefix/share/zephrun/Zephrun.app");
+    fs::create_directories(root_ / "build/tests");
+    EXPECT_EQ(zplatform::packageDirectoryBesideExecutable(root_ / "build/tests/t"), fs::path());
+    fs::create_directories(root_ / "build/Zephrun.app");
+    EXPECT_EQ(zplatform::packageDirectoryBesideExecutable(root_ / "build/tests/t"),
+              root_ / "build/Zephrun.app");
+
+    zplatform::setApplicationPackageDirectory(root_ / "mine");
+    ::setenv("ZEPHRUN_PACKAGE_DIR", root_.c_str(), 1);
+    EXPECT_EQ(zplatform::applicationPackageDirectory(), root_ / "mine");
+    zplatform::setApplicationPackageDirectory({});
+    ::unsetenv("ZEPHRUN_PACKAGE_DIR");
+}
+
+TEST(PicturesDirectory, ReadFromTheUserDirsFileAsTheShellWould) {
+    const fs::path home = "/home/fan";
+    EXPECT_EQ(
+        zplatform::picturesDirectoryFromUserDirs(
+            "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_PICTURES_DIR=\"$HOME/Images\"\n",
+            home),
+        home / "Images");
+    EXPECT_EQ(zplatform::picturesDirectoryFromUserDirs("XDG_PICTURES_DIR=\"/srv/photos\"", home),
+              fs::path("/srv/photos"));
+    // The home itself means "disabled"; unquoted or relative values are not honoured.
+    EXPECT_EQ(zplatform::picturesDirectoryFromUserDirs("XDG_PICTURES_DIR=\"$HOME/\"", home),
+              fs::path());
+    EXPECT_EQ(zplatform::picturesDirectoryFromUserDirs("XDG_PICTURES_DIR=Pictures\n", home),
+              fs::path());
+    EXPECT_EQ(zplatform::picturesDirectoryFromUserDirs("", home), fs::path());
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -178,4 +179,42 @@ TEST(DefaultsCrash, SurvivesKillNineDuringWrites) {
     }
     EXPECT_EQ(kills, 50);
     EXPECT_GE(lastGen, 50); // every writer completed at least one write
+}
+
+TEST(DefaultsFile, HoldsThePasswordPrivatelyAndNeverLogsIt) {
+    TempDir dir;
+    const fs::path home = dir.path() / "zephrun";
+    const fs::path file = home / "defaults";
+    auto mode = [](const fs::path& p) {
+        struct stat st {};
+        EXPECT_EQ(::stat(p.c_str(), &st), 0) << p;
+        return st.st_mode & 07777;
+    };
+    {
+        UserDefaults d(file);
+        ASSERT_TRUE(d.setString("Zephrun_ZephrunPassword", "s3cret pass"));
+    }
+    EXPECT_EQ(mode(home), 0700u);
+    EXPECT_EQ(mode(file), 0600u);
+
+    // Found looser (an older version, a copy, a leftover temporary): narrowed, at once for what
+    // exists and from the first byte for what is written.
+    ASSERT_EQ(::chmod(home.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    writeRaw(file.string() + ".tmp", "old");
+    ASSERT_EQ(::chmod((file.string() + ".tmp").c_str(), 0666), 0);
+    UserDefaults d(file);
+    EXPECT_EQ(mode(home), 0700u);
+    EXPECT_EQ(mode(file), 0600u);
+    ASSERT_TRUE(d.setString("Zephrun_ZephrunLogin", "fan"));
+    EXPECT_EQ(mode(file), 0600u);
+    EXPECT_EQ(d.stringForKey("Zephrun_ZephrunPassword"), std::optional<std::string>("s3cret pass"));
+
+    // A damaged store says so without showing what it held.
+    writeRaw(file, "zephrun-defaults 1\ns\tZephrun_ZephrunPassword\ts3cret pass\n");
+    testing::internal::CaptureStderr();
+    UserDefaults damaged(file);
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("unreadable"), std::string::npos);
+    EXPECT_EQ(log.find("s3cret"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include "feeds/feed_exchange.h"
 #include "server/content_records.h"
 #include "server/member_store.h"
+#include "server/sqlite_db.h"
 #include "server/web_request_context.h"
 
 using namespace demo;
@@ -190,8 +191,9 @@ TEST(MemberStore, RegistrationsSurviveARestartAndTheSeedDoesNotOverwriteThem) {
     }
     zserver::MemberStore store;
     ASSERT_TRUE(store.open(db));
-    EXPECT_TRUE(store.importSeed({{"max_10", "male", "", "", "", "", 1.0, 1.0, true, true},
-                                  {"new_one", "female", "", "", "", "", 2.0, 2.0, true, true}}));
+    EXPECT_TRUE(
+        store.importSeed({{"max_10", "male", "", "", "", "", 1.0, 1.0, true, true, ""},
+                          {"new_one", "female", "", "", "", "", 2.0, 2.0, true, true, ""}}));
     auto kept = store.member("max_10");
     ASSERT_TRUE(kept);
     EXPECT_NEAR(kept->latitude, 50.63, 1e-9);
@@ -200,4 +202,39 @@ TEST(MemberStore, RegistrationsSurviveARestartAndTheSeedDoesNotOverwriteThem) {
     auto near = store.nearest(50.6, 3.0, "", 1);
     ASSERT_EQ(near.size(), 1u);
     EXPECT_EQ(near[0].login, "max_10");
+}
+
+TEST(MemberStore, ADatabaseFromBeforeSiteAccountsKeepsItsMembersAndGainsAccounts) {
+    ts::TempDir dir;
+    const std::string db = dir.file("old.db");
+    {
+        // The members table as it was before passwords.
+        zserver::SqliteDb old;
+        ASSERT_TRUE(old.open(db,
+                             "CREATE TABLE members (login TEXT PRIMARY KEY, sexe TEXT NOT NULL "
+                             "DEFAULT '', firstname TEXT NOT NULL DEFAULT '', lastname TEXT NOT "
+                             "NULL DEFAULT '', dateofbirth TEXT NOT NULL DEFAULT '', country "
+                             "TEXT NOT NULL DEFAULT '', latitude REAL NOT NULL DEFAULT 0, "
+                             "longitude REAL NOT NULL DEFAULT 0, visible INTEGER NOT NULL "
+                             "DEFAULT 0, connected INTEGER NOT NULL DEFAULT 0, updated_at TEXT "
+                             "NOT NULL DEFAULT (datetime('now')));"
+                             "INSERT INTO members (login, firstname) VALUES ('kept', 'Old');",
+                             nullptr));
+    }
+    zserver::MemberStore store;
+    ASSERT_TRUE(store.open(db));
+    EXPECT_EQ(store.member("kept")->firstName, "Old");
+    EXPECT_FALSE(store.authenticate("kept", ""));
+    zserver::Member taken;
+    taken.login = "kept";
+    EXPECT_EQ(store.createAccount(taken, "secret"), zserver::MemberStore::Creation::LoginTaken);
+    zserver::Member fresh;
+    fresh.login = "fresh";
+    fresh.firstName = "New";
+    ASSERT_EQ(store.createAccount(fresh, "secret"), zserver::MemberStore::Creation::Created);
+    EXPECT_EQ(store.authenticate("fresh", "secret")->firstName, "New");
+    // The map's registration updates the profile and keeps the password.
+    fresh.firstName = "Renamed";
+    ASSERT_TRUE(store.registerMember(fresh));
+    EXPECT_EQ(store.authenticate("fresh", "secret")->firstName, "Renamed");
 }

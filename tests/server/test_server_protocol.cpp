@@ -218,6 +218,33 @@ TEST_F(ServerTest, EventsAreStoredUnderTheirSession) {
     EXPECT_FALSE(events[2].event.hit);
 }
 
+TEST_F(ServerTest, MessagesAreBoundedAndTheirEventsStoredTogether) {
+    start();
+    std::string id = openSession();
+    std::string events;
+    for (int i = 0; i < 200; ++i)
+        events += "<event id=\"" + std::to_string(i) + "\" date=\"d\" hit=\"1\"/>";
+    EXPECT_TRUE(kt::KT_ParseResult(post(sessionEnvelope(id, events))).ok());
+    EXPECT_EQ(server_->store().events(id).size(), 200u);
+
+    // Past the caps: refused whole, with a reason, and nothing stored or answered.
+    std::string actions;
+    for (size_t i = 0; i <= zserver::kMaxActions; ++i)
+        actions += "<action name=\"WEBREQUEST\" id=\"105\"></action>";
+    std::string params = "<action name=\"WEBREQUEST\" id=\"105\">";
+    for (size_t i = 0; i <= zserver::kMaxParams; ++i)
+        params += "<param name=\"p" + std::to_string(i) + "\"><![CDATA[v]]></param>";
+    params += "</action>";
+    for (const std::string& body : {actions, events + events, params}) {
+        auto [status, reply] = postRaw(formBody(sessionEnvelope(id, body)));
+        EXPECT_EQ(status, 400);
+        EXPECT_FALSE(kt::KT_ParseResult(reply).ok());
+        EXPECT_NE(reply.find("more than "), std::string::npos) << reply;
+        EXPECT_EQ(reply.find("status=\"ok\""), std::string::npos);
+    }
+    EXPECT_EQ(server_->store().events(id).size(), 200u);
+}
+
 TEST_F(ServerTest, CloseEndsTheSessionAndLaterMessagesAreRefused) {
     start();
     std::string id = openSession();

@@ -9,6 +9,7 @@
 #include "feeds/feed_exchange.h"
 #include "server/content_records.h"
 #include "server/feed_handlers.h"
+#include "server/image_resize.h"
 #include "server/photo_reports.h"
 
 using namespace demo;
@@ -29,6 +30,32 @@ std::string jpeg(int w, int h) {
     std::string out;
     stbi_write_jpg_to_func(append, &out, w, h, 3, rgb.data(), 80);
     return out;
+}
+
+// A photograph-like picture: noise does not compress, so a few megapixels weigh about a
+// megabyte, as a phone's pictures do.
+std::string noisyJpeg(int w, int h, int quality) {
+    std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
+    unsigned state = 12345;
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        state = state * 1103515245u + 12345u;
+        rgb[i] =
+            static_cast<unsigned char>((i / 3 % static_cast<size_t>(w)) / 8 + (state >> 24) / 2);
+    }
+    std::string out;
+    stbi_write_jpg_to_func(append, &out, w, h, 3, rgb.data(), quality);
+    return out;
+}
+
+// A small JPEG whose frame header is rewritten to announce w x h.
+std::string announcing(int w, int h) {
+    std::string bytes = jpeg(8, 8);
+    size_t sof = bytes.find("\xFF\xC0");
+    bytes[sof + 5] = static_cast<char>(h >> 8);
+    bytes[sof + 6] = static_cast<char>(h & 0xFF);
+    bytes[sof + 7] = static_cast<char>(w >> 8);
+    bytes[sof + 8] = static_cast<char>(w & 0xFF);
+    return bytes;
 }
 
 std::string png(int w, int h) {
@@ -108,6 +135,81 @@ TEST_F(Reports, AnUploadIsStoredAndShownLastInTheConcertsAlbum) {
     auto [thumbStatus, thumb] = server_.get("/resize.aspx?url=" + src + "&r=1&w=60");
     EXPECT_EQ(thumbStatus, 200);
     EXPECT_EQ(thumb.substr(0, 3), "\xFF\xD8\xFF");
+}
+
+TEST_F(Reports, RealisticPicturesAreStoredAndLargeOnesNormalised) {
+    // About a megabyte of picture: a body of 1.4 MB once in Base64, sent as the application
+    // sends it (a form post).
+    const std::string photo = noisyJpeg(1200, 900, 92);
+    ASSERT_GT(photo.size(), 700'000u);
+    auto reply = server_.webRequest(kReporter, report(kWithoutPhotos, kt::encodeBase64(photo)));
+    EXPECT_EQ(occurrences(reply, "success"), 1u) << reply.substr(0, 300);
+    auto stored = server_.server().photoReports().forConcert(kWithoutPhotos);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(readText(server_.data() / "reports" / (std::to_string(stored[0].id) + ".jpg")),
+              photo);
+
+    // A large picture is kept at a sane size, and its thumbnail comes from the kept picture.
+    reply =
+        server_.webRequest(kReporter, report(kWithoutPhotos, kt::encodeBase64(jpeg(3000, 2000))));
+    EXPECT_EQ(occurrences(reply, "success"), 1u);
+    stored = server_.server().photoReports().forConcert(kWithoutPhotos);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[1].width, zserver::kMaxStoredSide);
+    EXPECT_EQ(stored[1].height, 1067);
+    auto kept = zserver::checkJpeg(
+        readText(server_.data() / "reports" / (std::to_string(stored[1].id) + ".jpg")));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->width, zserver::kMaxStoredSide);
+
+    // A tiny upload announcing a huge picture is refused from its header, without decoding.
+    EXPECT_FALSE(zserver::checkJpeg(announcing(8192, 8192)));
+    EXPECT_FALSE(zserver::pictureHeader(announcing(5000, 5000)));
+    EXPECT_TRUE(zserver::pictureHeader(announcing(4096, 4096)));
+    reply = server_.webRequest(kReporter,
+                               report(kWithoutPhotos, kt::encodeBase64(announcing(8000, 8000))));
+    EXPECT_NE(reply.find(errorMarker(kReporter)), std::string::npos);
+}
+
+TEST_F(Reports, FansTextsComeBackAsWritten) {
+    const std::string author = "@SERVER@", comment = "see @SERVER@media/x.jpg";
+    ASSERT_NE(server_
+                  .webRequest(kReporter,
+                              report(kWithoutPhotos, kt::encodeBase64(jpeg(8, 8)), author, comment))
+                  .find("success"),
+              std::string::npos);
+    auto photos = album(kWithoutPhotos, 1);
+    ASSERT_EQ(photos.size(), 2u);
+    EXPECT_EQ(photos[1].child("auteur"), author);
+    EXPECT_EQ(photos[1].child("commentaire"), comment);
+    // The server's own photos still name the server.
+    auto seed = album(kTwoPages, 1);
+    ASSERT_GT(seed.size(), 1u);
+    EXPECT_EQ(seed[1].attribute("src").rfind(server_.base(), 0), 0u);
+}
+
+TEST_F(Reports, AReportWhosePictureCannotBeWrittenLeavesNoRow) {
+    // The picture directory replaced by a file: the picture cannot be written.
+    fs::remove_all(server_.data() / "reports");
+    std::ofstream(server_.data() / "reports") << "not a directory";
+    auto reply =
+        server_.webRequest(kReporter, report(kWithoutPhotos, kt::encodeBase64(jpeg(8, 8))));
+    EXPECT_NE(reply.find(errorMarker(kReporter)), std::string::npos);
+    EXPECT_TRUE(server_.server().photoReports().forConcert(kWithoutPhotos).empty());
+}
+
+TEST(ResizeCacheStore, KeepsTheMostRecentWithinItsBytes) {
+    zserver::ResizeCache cache(10);
+    cache.add("a", "1234");
+    cache.add("b", "5678");
+    EXPECT_EQ(cache.find("a"), "1234"); // a is now the most recent
+    cache.add("c", "90");
+    cache.add("d", "xyz");
+    EXPECT_FALSE(cache.find("b"));
+    EXPECT_EQ(cache.find("a"), "1234");
+    EXPECT_EQ(cache.find("d"), "xyz");
+    cache.add("huge", std::string(11, 'h'));
+    EXPECT_FALSE(cache.find("huge"));
 }
 
 TEST_F(Reports, AlbumPagesHoldSeedPhotosThenReports) {

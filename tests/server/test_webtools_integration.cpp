@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <stb_image_write.h>
 
+#include "client/base64.h"
 #include "client/kt_webtools.h"
 #include "client/reply_parsers.h"
 #include "platform/notification_center.h"
@@ -152,4 +154,41 @@ TEST_F(WebtoolsServer, WebRequestsAndASecondOpen) {
     ASSERT_EQ(delegate_.alerts.size(), 1u);
     EXPECT_TRUE(wt->KT_startApplicationWithToken(std::nullopt));
     EXPECT_EQ(delegate_.alerts.size(), 1u);
+}
+
+TEST_F(WebtoolsServer, APhotoReportOfARealPictureIsStored) {
+    // A photograph-sized picture (noise does not compress): about 900 KB of JPEG.
+    const int w = 1280, h = 960;
+    std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
+    unsigned state = 7;
+    for (auto& px : rgb) {
+        state = state * 1103515245u + 12345u;
+        px = static_cast<unsigned char>(state >> 24);
+    }
+    std::string jpeg;
+    stbi_write_jpg_to_func(
+        [](void* out, void* data, int size) {
+            static_cast<std::string*>(out)->append(static_cast<char*>(data),
+                                                   static_cast<size_t>(size));
+        },
+        &jpeg, w, h, 3, rgb.data(), 70);
+    ASSERT_GT(jpeg.size(), 500'000u);
+
+    auto wt = client();
+    ASSERT_TRUE(wt->KT_prepareWebRequest());
+    wt->KT_addAction("WEBREQUEST", std::string("118"),
+                     {"auteur", "commentaire", "id_concert", "photo"},
+                     {"ada_1815", "Superbe", "1001", encodeBase64(jpeg)});
+    wt->KT_finishWebRequest();
+    wt->KT_setTimeout(30);
+    wt->KT_sendWithResponseNow();
+    EXPECT_EQ(wt->KT_getOutcome(), KT_Outcome::Reply);
+    EXPECT_EQ(wt->KT_getStatusCode(), 200);
+    auto reply = wt->KT_getResponseDecrypted();
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->find("success"), reply->rfind("success"));
+    EXPECT_NE(reply->find("success"), std::string::npos);
+    auto stored = server_->photoReports().forConcert("1001");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].width, w);
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,17 +83,20 @@ class AppRun {
         host->launch();
         return advanceUntil([this] { return app().isLaunched(); }, timeout);
     }
+    // Frames paced to the wall clock, so that the server, the players and worker threads keep
+    // up with the interface's time.
     bool advanceUntil(const std::function<bool()>& pred, double timeout = 10) {
-        return driver->advanceUntil(
-            [&] {
-                host->afterFrame();
-                return pred();
-            },
-            timeout);
+        const auto start = std::chrono::steady_clock::now();
+        for (double t = 0;; t += ui::TestDriver::kFrame) {
+            if (pred()) return true;
+            if (t >= timeout) return false;
+            driver->advance(ui::TestDriver::kFrame);
+            host->afterFrame();
+            std::this_thread::sleep_until(start + std::chrono::duration<double>(t));
+        }
     }
     void advance(double seconds) {
-        driver->advance(seconds);
-        host->afterFrame();
+        advanceUntil([] { return false; }, seconds);
     }
     zephrun::ZephrunAppDelegate& app() { return host->delegate(); }
     zephrun::AppLog& log() { return host->log(); }

@@ -39,6 +39,18 @@ TEST(AppLaunch, OnlineFirstLaunchInFrenchEndsOnTheHomeWithItsMusic) {
     auto alerts = r.alerts();
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_NE(alerts[0].find("Nouvelle tournée"), std::string::npos);
+    // The launch in its order: the session, the discography (a first launch has no version),
+    // the home's music, the home.
+    auto lines = r.log().lines();
+    auto at = [&](const std::string& text) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find(text) != std::string::npos) return static_cast<long>(i);
+        return -1L;
+    };
+    EXPECT_LT(at("request: OPEN"), at("request: WEBREQUEST 106"));
+    EXPECT_LT(at("request: WEBREQUEST 106"), at("request: WEBREQUEST 107"));
+    EXPECT_LT(at("request: WEBREQUEST 107"), at("mix: start home_2010"));
+    EXPECT_LT(at("mix: start home_2010"), at("section: show home"));
     // The home's strips and boxes are filled from the models.
     EXPECT_FALSE(r.app().myHome()->newsLine()->text().empty());
     EXPECT_TRUE(r.advanceUntil([&] { return r.app().myHome()->boxesLoaded(); }));

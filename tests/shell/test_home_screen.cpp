@@ -89,7 +89,9 @@ TEST(HomeBoxes, MembersOnlyThenEachGestureOpensItsSectionOnce) {
     r.advance(0.5);
     r.driver->doubleTap(ui::Point{45, 120});
     r.advance(1);
-    EXPECT_EQ(r.count("section", "show news"), 1);
+    std::string log;
+    for (auto& l : r.log().lines()) log += l + "\n";
+    EXPECT_EQ(r.count("section", "show news"), 1) << log;
     r.app().clicOnLogo();
     r.advance(0.5);
     ui::View& mediasBox = home.box(zephrun::kSectionMedias);

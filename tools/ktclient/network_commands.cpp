@@ -75,8 +75,20 @@ std::optional<std::string> baseAddress(const std::string& url) {
 
 // Why a synchronous exchange brought no usable reply.
 std::string failureReason(const kt::KT_webtools& client) {
-    if (auto error = client.KT_getError()) return "transport error: " + error->description;
-    if (!client.KT_getResponse()) return "no reply within the time-out";
+    switch (client.KT_getOutcome()) {
+    case kt::KT_Outcome::HttpError:
+        return "HTTP error " + std::to_string(client.KT_getStatusCode().value_or(0));
+    case kt::KT_Outcome::TimedOut:
+        return "no reply within the time-out";
+    case kt::KT_Outcome::TooLarge:
+    case kt::KT_Outcome::TransportError:
+    case kt::KT_Outcome::NotWritten:
+        if (auto error = client.KT_getError()) return "transport error: " + error->description;
+        return "transport error: the connection closed before a reply";
+    default:
+        break;
+    }
+    if (!client.KT_getResponse()) return "an empty reply";
     return "the reply does not decipher";
 }
 

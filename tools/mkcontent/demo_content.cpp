@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "server/password_hash.h"
+
 namespace mkcontent {
 namespace {
 
@@ -395,9 +397,10 @@ void buildVideos(DemoContent& c) {
         ++n;
         Video v;
         v.title = title;
-        v.url = "http://www.dailymotion.com/video/xzr7" + twoDigits(n) + "_zephrun-" +
-                slug(title).substr(0, 16);
+        v.url = server("videos/" + twoDigits(n) + ".html");
         v.thumbnail = "media/videos/clip_" + twoDigits(n) + ".jpg";
+        v.clip = "media/clips/clip_" + twoDigits(n) + ".webm";
+        v.seed = 700u + static_cast<unsigned>(n);
         v.length = 59 + (n * 97) % 300;
         v.note = 1 + (n * 3) % 5;
         v.views = 1200 + n * n * 137;
@@ -474,6 +477,20 @@ void buildMembers(DemoContent& c) {
         m.longitude = std::round((p.lon + (dice.unit() - 0.5) * 0.6) * 1e4) / 1e4;
         c.members.push_back(m);
     }
+    // The site's demo account. Its salt is fixed so that the content is the same on every
+    // run; the content holds the password's hash only.
+    Member demo;
+    demo.login = kDemoLogin;
+    demo.sexe = "female";
+    demo.latitude = 48.8530;
+    demo.longitude = 2.3499;
+    demo.firstName = "Camille";
+    demo.lastName = "Démo";
+    demo.age = "29";
+    demo.country = "France";
+    demo.passwordHash = zserver::hashPassword("zephrun", "5a65706872756e2064656d6f2073616c",
+                                              zserver::kPasswordIterations);
+    c.members.push_back(demo);
 }
 
 void buildShows(DemoContent& c) {

@@ -36,7 +36,9 @@ struct Release {
 };
 
 struct Video {
-    std::string url, thumbnail, title; // thumbnail: media path
+    std::string url, thumbnail, title; // url: the video's page; thumbnail: media path
+    std::string clip;                  // media path of its clip (WebM)
+    unsigned seed = 0;                 // of the clip's pictures and sound
     int length = 0, note = 0, views = 0;
 };
 
@@ -53,7 +55,12 @@ struct AlbumPhoto {
 struct Member {
     std::string login, sexe;
     double latitude = 0, longitude = 0;
+    // A member with an account on the site: profile and the stored form of the password.
+    std::string firstName, lastName, age, country, passwordHash;
 };
+
+// The demo account of the site ("demo" / "zephrun"), whose password is kept hashed only.
+inline constexpr const char* kDemoLogin = "demo";
 
 struct ShowLive {
     int id = 0;

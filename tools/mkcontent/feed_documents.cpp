@@ -3,6 +3,9 @@
 
 #include <cstdio>
 
+#include "platform/text_date.h"
+#include "site_pages.h"
+
 namespace mkcontent {
 namespace {
 
@@ -13,11 +16,11 @@ std::string server(const std::string& path) {
 }
 
 std::string element(const std::string& name, const std::string& text) {
-    return "<" + name + ">" + escape(text) + "</" + name + ">";
+    return "<" + name + ">" + zplatform::escapingXml(text) + "</" + name + ">";
 }
 
 std::string attr(const std::string& name, const std::string& value) {
-    return " " + name + "=\"" + escape(value) + "\"";
+    return " " + name + "=\"" + zplatform::escapingXml(value) + "\"";
 }
 
 std::string coordinate(double v) {
@@ -129,30 +132,6 @@ std::string keptElement(const std::string& page, const std::string& chars) {
 
 } // namespace
 
-std::string escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        switch (ch) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += ch;
-        }
-    }
-    return out;
-}
-
 Files serverContent(const DemoContent& c, const FeedIds& ids) {
     Files out;
     writePages(out, ids.newsFR, c.newsFR, kNewsPerPage, "news", true, newsItem);
@@ -200,12 +179,19 @@ Files serverContent(const DemoContent& c, const FeedIds& ids) {
     out["photos.xml"] = photos;
 
     std::string members = std::string(kDeclaration) + "<membres>\n";
-    for (const Member& m : c.members)
+    for (const Member& m : c.members) {
         members += "<membre" + attr("login", m.login) + attr("sexe", m.sexe) +
                    attr("latitude", coordinate(m.latitude)) +
-                   attr("longitude", coordinate(m.longitude)) + "/>\n";
+                   attr("longitude", coordinate(m.longitude));
+        if (!m.passwordHash.empty())
+            members += attr("firstname", m.firstName) + attr("lastname", m.lastName) +
+                       attr("age", m.age) + attr("country", m.country) +
+                       attr("password", m.passwordHash);
+        members += "/>\n";
+    }
     members += "</membres>\n";
     out["membres.xml"] = members;
+    addSitePages(out, c);
     return out;
 }
 

@@ -19,7 +19,8 @@ inline constexpr int kNewsPerPage = 10, kTweetsPerPage = 10, kVideosPerPage = 8,
 
 // File name (relative to the content directory) -> text. Holds "feeds/ID.xml", "feeds/ID-N.xml",
 // "disques/TITLE.xml" (a release's track list, title with "_" for spaces), "photos.xml" (the
-// seed album photos) and "membres.xml" (the seed members).
+// seed album photos), "membres.xml" (the seed members) and the static pages of the site
+// (site_pages.h).
 using Files = std::map<std::string, std::string>;
 Files serverContent(const DemoContent& c, const FeedIds& ids = {});
 
@@ -28,8 +29,5 @@ Files serverContent(const DemoContent& c, const FeedIds& ids = {});
 // as `address`.
 Files shippedCopies(const Files& server, const FeedIds& ids = {},
                     const std::string& address = "http://127.0.0.1:8642/");
-
-// Escapes &, <, > and " for element text and attribute values.
-std::string escape(const std::string& text);
 
 } // namespace mkcontent

@@ -10,6 +10,7 @@
 #include <vorbis/vorbisenc.h>
 
 #include "demo_synth/songs.h"
+#include "video_clips.h"
 
 namespace mkcontent {
 namespace fs = std::filesystem;
@@ -234,6 +235,12 @@ bool writeMedia(const DemoContent& c, const std::string& dir, std::string* error
             if (error) *error = path.string();
             return false;
         }
+    }
+    for (const Video& v : c.videos) {
+        fs::path path = underMedia(dir, v.clip);
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        if (!writeClip(v.seed, path.string(), error)) return false;
     }
     StemCache stems;
     for (const Preview& p : c.previews) {

@@ -1,5 +1,6 @@
-// The binary media of the demo content: pictures drawn from a seed and track previews rendered by
-// the demo synthesizer, written under a media directory at build time.
+// The binary media of the demo content: pictures drawn from a seed, track previews rendered by
+// the demo synthesizer and the videos' clips (video_clips.h), written under a media directory at
+// build time.
 #pragma once
 
 #include <map>
@@ -21,8 +22,9 @@ using StemCache = std::map<std::string, dsynth::Stereo>;
 // chosen layers. Empty when the style is unknown or the encoder fails.
 std::vector<unsigned char> renderPreview(const Preview& p, StemCache& stems);
 
-// Writes every picture and preview of `c` under `dir` (their media paths start with "media/",
-// which is left out). False, with the failing path in *error, when a file cannot be written.
+// Writes every picture, preview and clip of `c` under `dir` (their media paths start with
+// "media/", which is left out). False, with the failing path in *error, when a file cannot be
+// written.
 bool writeMedia(const DemoContent& c, const std::string& dir, std::string* error);
 
 } // namespace mkcontent

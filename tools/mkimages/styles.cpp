@@ -205,6 +205,17 @@ const std::map<std::string, Painter>& painters() {
              r.ring(22, H(r) / 2, 9, 2, kWhite);
              wordmark(r, {40, H(r) * 0.3f, W(r) - 44, H(r) * 0.4f}, kWhite);
          }},
+        {"app-icon",
+         [](Raster& r, const Entry&) {
+             const float w = W(r), h = H(r);
+             r.roundedBoxGradient({0, 0, w, h}, w * 0.22f, kAccent, RGBA::hex(0x9e2414));
+             r.circle(w / 2, h * 0.42f, w * 0.24f, kInk.withAlpha(0.35f));
+             r.ring(w / 2, h * 0.42f, w * 0.16f, w * 0.035f, kWhite);
+             for (int i = 0; i < 5; ++i) {
+                 const float bar = h * (0.08f + 0.05f * float((i * 3) % 5));
+                 r.fillBox({w * (0.22f + 0.12f * float(i)), h * 0.86f - bar, w * 0.08f, bar}, kCyan);
+             }
+         }},
         {"logo-small",
          [](Raster& r, const Entry& e) {
              r.roundedBox({0, 0, W(r), H(r)}, H(r) / 2, kWhite.withAlpha(0.12f));

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/app_services.h"
 #include "platform/run_loop.h"
 #include "platform/ui/accelerometer.h"
 #include "platform/ui/animator.h"
@@ -49,10 +50,43 @@ SdlHost::SdlHost(std::shared_ptr<Window> window, SdlHostOptions options)
     start_ = std::chrono::steady_clock::now();
     clockAtStart_ = window_->now();
     window_->setNeedsDisplayInWindow();
+    observer_ = zplatform::RunLoop::main().addNestedRunObserver([this] { nestedFrame(); });
 }
 
 SdlHost::~SdlHost() {
+    if (observer_) zplatform::RunLoop::main().removeNestedRunObserver(observer_);
     if (ok()) SDL_StopTextInput();
+}
+
+double SdlHost::wallClock() const {
+    double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    return std::max(window_->now(), clockAtStart_ + elapsed);
+}
+
+void SdlHost::applyIdleTimer() {
+    int off = zplatform::ApplicationServices::shared().isIdleTimerDisabled() ? 1 : 0;
+    if (off == screenSaverOff_) return;
+    screenSaverOff_ = off;
+    if (off)
+        SDL_DisableScreenSaver();
+    else
+        SDL_EnableScreenSaver();
+}
+
+void SdlHost::nestedFrame() {
+    // Everything that arrived waits for the end of the wait, in order; only what the picture
+    // itself needs is looked at now.
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        if (event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                              event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+            window_->setNeedsDisplayInWindow();
+        waiting_.push_back(event);
+    }
+    window_->advanceAnimationsTo(wallClock());
+    if (window_->needsDisplay() || window_->animator().isRunning()) draw();
 }
 
 void SdlHost::openSensors() {
@@ -76,22 +110,28 @@ int SdlHost::run() {
         if (next < now) next = now; // late frames are not made up for
         // Sleep until the next frame, waking early for input.
         int waitMs = static_cast<int>(duration_cast<milliseconds>(next - now).count());
-        SDL_Event event;
-        if (waitMs > 0 && SDL_WaitEventTimeout(&event, waitMs)) handle(event);
+        // Wakes early for input, which stays queued for the next frame.
+        if (waitMs > 0) SDL_WaitEventTimeout(nullptr, waitMs);
     }
     return 0;
 }
 
 bool SdlHost::frame() {
     if (!ok()) return false;
-    SDL_Event event;
-    while (!closing_ && SDL_PollEvent(&event)) handle(event);
-    if (closing_) return false;
-
-    double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    window_->advanceTo(std::max(window_->now(), clockAtStart_ + elapsed));
-    zplatform::RunLoop::main().runOnce(0);
+    zplatform::RunLoop& loop = zplatform::RunLoop::main();
+    {
+        zplatform::RunLoop::Turn turn(loop);
+        auto waited = std::move(waiting_);
+        waiting_.clear();
+        for (const SDL_Event& event : waited)
+            if (!closing_) handle(event);
+        SDL_Event event;
+        while (!closing_ && SDL_PollEvent(&event)) handle(event);
+        if (closing_) return false;
+        applyIdleTimer();
+        window_->advanceTo(wallClock());
+    }
+    loop.runOnce(0);
     if (window_->needsDisplay() || window_->animator().isRunning()) draw();
     return !closing_;
 }
@@ -166,6 +206,9 @@ void SdlHost::handleKey(const SDL_KeyboardEvent& key, bool down) {
         break;
     case SDLK_F2:
         window_->accelerometer().shake();
+        break;
+    case SDLK_F3:
+        zplatform::ApplicationServices::shared().simulateMemoryWarning();
         break;
     case SDLK_s:
         if (!window_->firstResponder()) window_->accelerometer().shake();

@@ -4,11 +4,19 @@
 // Input: the mouse is finger 0; holding Ctrl (or pressing the right button) adds finger 1,
 // mirrored about the window's centre, for pinches. Text input, Backspace and Return go to the
 // first responder. "S" (when no text has focus) or F2 shakes the accelerometer; a device
-// accelerometer, where SDL finds one, feeds it continuously. Escape or closing the window
-// ends run().
+// accelerometer, where SDL finds one, feeds it continuously. F3 sends the application a memory
+// warning. Escape or closing the window ends run().
 //
 // Time: each frame advances the window's clock by the wall time elapsed and turns
 // zplatform::RunLoop::main() once, so posted calls, timers and HTTP callbacks run.
+//
+// Synchronous waits: input and the window's time are dispatched as a turn of the run loop, so
+// a handler waiting for a request runs a nested run. Meanwhile the host keeps the window alive
+// at frame rate: events are collected (input is delivered after the wait, never into the
+// handler still on the stack), animations move by the wall time, and the window is redrawn;
+// interface timers wait for the next frame after the wait.
+//
+// Screen saver: off while the application disables its idle timer (ApplicationServices).
 //
 // Threads: the process's initial thread (the interface thread) only.
 #pragma once
@@ -55,6 +63,9 @@ class SdlHost {
     long framesDrawn() const { return framesDrawn_; }
 
   private:
+    void nestedFrame();
+    double wallClock() const;
+    void applyIdleTimer();
     void handle(const SDL_Event& event);
     void handleButton(const SDL_MouseButtonEvent& button, bool down);
     void handleKey(const SDL_KeyboardEvent& key, bool down);
@@ -81,6 +92,9 @@ class SdlHost {
     bool pinch_ = false;
     Point lastMouse_;
     long framesDrawn_ = 0;
+    int observer_ = 0;
+    std::vector<SDL_Event> waiting_; // events collected during a synchronous wait
+    int screenSaverOff_ = -1;        // as applied: -1 not yet, 0 on, 1 off
 };
 
 } // namespace ui::sdl
