@@ -38,9 +38,10 @@ void dragStrip(AppRun& r, float dx) {
     const ui::Point end{from.x + dx + (dx < 0 ? -4.0f : 4.0f), from.y};
     r.advance(0.03);
     r.driver->touchMove(0, end);
-    r.advance(0.3);
+    r.advance(0.15);
     r.driver->touchUp(0, end);
-    r.advance(1.5);
+    ui::ScrollView& strip = *r.app().myDiscoView()->coverStrip();
+    r.advanceUntil([&] { return !strip.isDecelerating() && !strip.isScrollAnimating(); }, 3);
 }
 
 } // namespace
