@@ -77,7 +77,7 @@ struct DiscoScene {
         host->afterFrame();
     }
     // One frame of the strip moving by `step` points, back and forth over its discs.
-    void frame(float step) {
+    void frame(float step, bool draw = true) {
         ui::ScrollView& strip = *disco->coverStrip();
         const float end = strip.contentSize().width - strip.bounds().width();
         offset += direction * step;
@@ -87,7 +87,7 @@ struct DiscoScene {
         }
         strip.setContentOffset({offset, 0});
         driver->advance(ui::TestDriver::kFrame);
-        renderer.render(host->window());
+        if (draw) renderer.render(host->window());
     }
 
     ts::TempDir dir;
@@ -112,5 +112,17 @@ void BM_DiscographyStripScrollFrame(benchmark::State& state) {
 }
 // 8 points a frame crosses a cover every quarter second and zooms at every frame.
 BENCHMARK(BM_DiscographyStripScrollFrame)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond);
+
+// The same frames without drawing: the screen's own share (zoom, page indicator, the window's
+// timers and animations).
+void BM_DiscographyStripScrollLogic(benchmark::State& state) {
+    DiscoScene scene;
+    if (!scene.disco) {
+        state.SkipWithError("no discography screen");
+        return;
+    }
+    for (auto _ : state) scene.frame(8, false);
+}
+BENCHMARK(BM_DiscographyStripScrollLogic)->Unit(benchmark::kMicrosecond);
 
 } // namespace
