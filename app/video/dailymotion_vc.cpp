@@ -31,13 +31,13 @@ DailymotionVC::DailymotionVC(ZephrunAppDelegate& appDelegate) : appDelegate(appD
     close->setBackgroundColor(tint);
     close->addTarget([this](ui::Control&) { hideDaily(); }, ui::ControlEvent::TouchUpInside);
     view_->addSubview(close);
-    auto label = std::make_shared<ui::Label>(ui::Rect(200, 15, 90, 30));
-    label->setText(texts::kClose.in(appDelegate.isFrench()));
-    label->setTextColor(ui::Color::white());
-    label->setFont(ui::Font::named("Trebuchet MS", 15));
-    label->setTextAlignment(ui::TextAlignment::Right);
-    label->setUserInteractionEnabled(false);
-    view_->addSubview(label);
+    closeLabel_ = std::make_shared<ui::Label>(ui::Rect(200, 15, 90, 30));
+    closeLabel_->setText(texts::kClose.in(appDelegate.isFrench()));
+    closeLabel_->setTextColor(ui::Color::white());
+    closeLabel_->setFont(ui::Font::named("Trebuchet MS", 15));
+    closeLabel_->setTextAlignment(ui::TextAlignment::Right);
+    closeLabel_->setUserInteractionEnabled(false);
+    view_->addSubview(closeLabel_);
     d_loading = std::make_shared<ui::ActivityIndicatorView>(ui::ActivityIndicatorStyle::White);
     d_loading->setCenter({175, 31});
     view_->addSubview(d_loading);
@@ -50,6 +50,8 @@ DailymotionVC::~DailymotionVC() {
 }
 
 void DailymotionVC::loadDailymotion(const std::string& address) {
+    // The page is kept between videos; the language may have changed meanwhile.
+    closeLabel_->setText(texts::kClose.in(appDelegate.isFrench()));
     std::string cleaned;
     for (char c : address)
         if (c != ' ' && c != '\n' && c != '\t' && c != '\r') cleaned += c;

@@ -13,7 +13,8 @@
 
 namespace ui {
 class ActivityIndicatorView;
-}
+class Label;
+} // namespace ui
 
 namespace zephrun {
 
@@ -42,6 +43,7 @@ class DailymotionVC : private ui::WebViewDelegate {
     std::shared_ptr<ui::View> view_;
     std::shared_ptr<ui::WebView> d_wv;
     std::shared_ptr<ui::ActivityIndicatorView> d_loading;
+    std::shared_ptr<ui::Label> closeLabel_;
     std::function<void()> onClose_;
 };
 
