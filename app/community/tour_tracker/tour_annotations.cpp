@@ -36,6 +36,13 @@ std::string MembresMapAnnotation::title() const {
 MyAnnotation::MyAnnotation(std::string login, float latitude, float longitude)
     : login_(login), title_(std::move(login)), coordinate_{latitude, longitude} {}
 
+void setPinImage(ui::AnnotationView& view, const char* name) {
+    const ui::Image image = ui::imageNamed(name);
+    view.setImage(image);
+    // The pictures are pins: their tip, not their middle, marks the place.
+    view.setCenterOffset({0, -image.size().height / 2});
+}
+
 const char* membrePinImage(const std::string& type) {
     if (type == "male") return kPinMale;
     if (type == "female") return kPinFemale;
@@ -57,7 +64,7 @@ const ConcertsMapAnnotation* ConcertsAnnotationView::concertAnnotation() const {
 
 void ConcertsAnnotationView::updateImage() {
     const ConcertsMapAnnotation* pin = concertAnnotation();
-    setImage(ui::imageNamed(pin && pin->isNextConcert() ? kPinZephrun : kPinConcert));
+    setPinImage(*this, pin && pin->isNextConcert() ? kPinZephrun : kPinConcert);
 }
 
 void ConcertsAnnotationView::setSelected(bool selected, bool animated) {
@@ -95,7 +102,7 @@ MembresAnnotationView::MembresAnnotationView(std::shared_ptr<ui::Annotation> ann
 void MembresAnnotationView::updateImage() {
     auto* pin = dynamic_cast<const MembresMapAnnotation*>(annotation().get());
     const auto& membre = pin ? pin->record().description() : nullptr;
-    setImage(ui::imageNamed(membrePinImage(membre ? membre->tType : std::string())));
+    setPinImage(*this, membrePinImage(membre ? membre->tType : std::string()));
 }
 
 void MembresAnnotationView::setSelected(bool selected, bool animated) {

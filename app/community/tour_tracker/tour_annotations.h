@@ -67,6 +67,8 @@ class MyAnnotation : public ui::Annotation {
 
 // The pin picture of a member by `tType`.
 const char* membrePinImage(const std::string& type);
+// Shows the pin picture `name` with its tip on the annotation's place.
+void setPinImage(ui::AnnotationView& view, const char* name);
 
 class ConcertsAnnotationView : public ui::AnnotationView {
   public:

@@ -288,7 +288,7 @@ TourTrackerView::viewForAnnotation(ui::MapView& map,
     if (std::dynamic_pointer_cast<MyAnnotation>(annotation)) {
         auto view = map.dequeueReusableAnnotationView(kReuseMe);
         if (!view) view = std::make_shared<ui::AnnotationView>(annotation, kReuseMe);
-        view->setImage(ui::imageNamed(kPinMe));
+        setPinImage(*view, kPinMe);
         return view;
     }
     return nullptr;
