@@ -32,13 +32,16 @@ void AlbumStripLoader::load(unsigned bubble, Events events) {
     shared_->events = std::move(events);
     std::lock_guard lock(mutex_);
     shown_ = bubble;
-    cancel_ = true; // a thumbnail of the previous bubble is not worth waiting for
-    if (running_) return;
+    if (running_) {
+        cancel_ = true; // a thumbnail of the previous bubble is not worth waiting for
+        return;
+    }
     // The previous thread has decided to end (running_ is false): its join is immediate.
     if (thread_.joinable()) thread_.join();
     running_ = true;
+    cancel_ = false;
     ++threadsStarted_;
-    thread_ = std::thread([this] { run(); });
+    thread_ = std::thread([this, bubble] { run(bubble); });
 }
 
 void AlbumStripLoader::stop() {
@@ -81,15 +84,15 @@ void AlbumStripLoader::post(std::function<void(Events&)> event) {
         });
 }
 
-void AlbumStripLoader::run() {
-    for (;;) {
-        const unsigned bubble = takeBubble();
-        if (bubble == 0) return;
+void AlbumStripLoader::run(unsigned bubble) {
+    // The album is fetched once the thread starts, even for a bubble closed meanwhile; the
+    // thumbnails only for the bubble shown.
+    while (bubble != 0) {
         if (!album_->isRefresh()) album_->refreshPhotos();
         const bool refreshed = album_->isRefresh();
         const AlbumPhoto::List photos = album_->listPhotos();
         const int nbItems = album_->nbItems();
-        post([bubble, refreshed](Events& e) { e.ready(bubble, refreshed); });
+        if (isShown(bubble)) post([bubble, refreshed](Events& e) { e.ready(bubble, refreshed); });
 
         bool complete = refreshed;
         for (std::size_t i = 0; complete && i < photos.size(); ++i) {
@@ -110,6 +113,7 @@ void AlbumStripLoader::run() {
             post([bubble, count](Events& e) { e.more(bubble, count); });
         }
         if (finish(bubble)) return;
+        bubble = takeBubble();
     }
 }
 

@@ -60,8 +60,9 @@ class AlbumStripLoader {
 
   private:
     struct Shared;
-    void run();
-    // The bubble to work for, or 0 when there is none; resets the cancellation.
+    void run(unsigned bubble);
+    // The bubble to work for next, or 0 when there is none (the thread then ends); resets the
+    // cancellation.
     unsigned takeBubble();
     bool isShown(unsigned bubble) const;
     // Ends the thread unless another bubble came meanwhile (then false: start over).
