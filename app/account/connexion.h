@@ -49,6 +49,10 @@ class Connexion : public KT_CLControllerDelegate {
     bool isVisible() const { return isVisible_; }
     float myLatitude() const { return myLatitude_; }
     float myLongitude() const { return myLongitude_; }
+    // The position a screen located (the tour map's geolocation), sent by the next sendToKT.
+    void setIsVisible(bool visible) { isVisible_ = visible; }
+    void setMyLatitude(float latitude) { myLatitude_ = latitude; }
+    void setMyLongitude(float longitude) { myLongitude_ = longitude; }
     bool isConnected() const { return isConnected_; }
     void setIsConnected(bool connected) { isConnected_ = connected; }
 

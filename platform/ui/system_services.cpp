@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 extern char** environ;
@@ -103,6 +104,31 @@ bool SystemServices::isOpenableURL(const std::string& url) {
 
 bool SystemServices::openURL(const std::string& url) {
     if (!isOpenableURL(url)) return false;
+    opened_.push_back(url);
+    return opener_ ? opener_(url) : true;
+}
+
+std::string SystemServices::fileURL(const std::string& absolutePath) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (unsigned char c : absolutePath) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            url += static_cast<char>(c);
+        } else {
+            url += '%';
+            url += kHex[c >> 4];
+            url += kHex[c & 15];
+        }
+    }
+    return url;
+}
+
+bool SystemServices::openFile(const std::string& absolutePath) {
+    std::error_code ec;
+    if (absolutePath.empty() || absolutePath.front() != '/' ||
+        !std::filesystem::is_regular_file(absolutePath, ec))
+        return false;
+    const std::string url = fileURL(absolutePath);
     opened_.push_back(url);
     return opener_ ? opener_(url) : true;
 }

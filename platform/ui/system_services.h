@@ -21,6 +21,13 @@ class SystemServices {
     // when a desktop session exists (DISPLAY or WAYLAND_DISPLAY) and only records otherwise.
     // Returns false for an empty or non-http(s)/mailto/tel address.
     bool openURL(const std::string& url);
+    // Opens a file the application wrote itself (a concert for the calendar) with the system's
+    // program for its type, as "file://" and the percent-encoded path. Apart from openURL(),
+    // which takes addresses from the server and so never opens a local file. Returns false for
+    // a path that is not absolute or not a regular file.
+    bool openFile(const std::string& absolutePath);
+    // "file://" and the absolute path, every byte outside letters, digits and "/-._~" encoded.
+    static std::string fileURL(const std::string& absolutePath);
     // Every address opened, in order.
     const std::vector<std::string>& openedURLs() const { return opened_; }
     // Replaces the opener (tests: record only).
