@@ -12,6 +12,7 @@
 
 using namespace apptest;
 using zephrun::CommunityViewController;
+using zephrun::TourTrackerPanel;
 
 namespace {
 
@@ -115,10 +116,30 @@ TEST(CommunityHub, MemberBoxesAskVisitorsToLogInAndOpenForMembers) {
     EXPECT_TRUE(hub.viewBKG()->isHidden());
 }
 
+TEST(CommunityHub, TheBarOpensTheTourMapWhoseBackButtonClosesIt) {
+    AppRun r;
+    CommunityViewController& hub = openCommunity(r, true);
+    r.driver->tap(ui::Point{160, 62 + 250});
+    r.advance(1.0);
+    ASSERT_NE(hub.viewTourTracker(), nullptr);
+    ui::View& map = hub.viewTourTracker()->view();
+    EXPECT_EQ(map.className(), "TourTrackerView");
+    EXPECT_EQ(map.frame().x(), 0);
+    EXPECT_TRUE(hub.viewTourTracker()->isMembresRefreshed());
+    r.driver->tap(ui::Point{275, 62 + 16}); // its back button
+    r.advance(0.4);
+    EXPECT_EQ(map.frame().x(), 320);
+    EXPECT_TRUE(backInPlace(hub));
+}
+
 TEST(CommunityHub, TourTrackerPlugsInOpensWithItsEventAndClosesWhenTheSectionIsShownAgain) {
     AppRun r;
     CommunityViewController& hub = openCommunity(r, true);
-    // Until the map exists the bar opens nothing.
+    // Without a map the bar opens nothing.
+    hub.setTourTrackerFactory(
+        [](zephrun::ZephrunAppDelegate&, const ui::Rect&) -> std::unique_ptr<TourTrackerPanel> {
+            return nullptr;
+        });
     r.driver->tap(ui::Point{160, 62 + 250});
     r.advance(0.4);
     EXPECT_EQ(r.count("community", "no tour tracker"), 1);
