@@ -107,14 +107,6 @@ int checkDevice() {
     return dev.id() ? 0 : 1;
 }
 
-// Variant 0 of a text, "" when the reference or its offset is out of range.
-std::string textOf(const mxp4_package* p, int32_t ref) {
-    if (ref < 0 || ref >= p->textOffsets.count || !p->textPool.data) return "";
-    int32_t off = p->textOffsets.items[ref];
-    if (off < 0 || off >= p->textPool.length) return "";
-    return reinterpret_cast<const char*>(p->textPool.data) + off; // the pool ends with a NUL
-}
-
 } // namespace
 
 int cmdPlay(int argc, char** argv) {
@@ -131,7 +123,7 @@ int cmdPlay(int argc, char** argv) {
 
     Package p = loadForMix(args.positional()[0]);
     if (!p || !selectSkins(p.get(), args)) return 1;
-    const int rate = p->header[mx::kHSampleRate];
+    const int rate = mxp4SampleRate(p.get());
 
     SdlAudio sdl;
     if (!sdl.ok()) return fail(std::string("no audio: ") + SDL_GetError());
@@ -162,10 +154,11 @@ int cmdPlay(int argc, char** argv) {
         {
             std::lock_guard<std::mutex> lock(player.mutex);
             result = mxp4Progress(p.get(), heard, &length, &offset);
-            comment = p->mix->comment;
+            mxp4_decision d;
+            comment = mxp4GetDecision(p.get(), &d) == 0 ? d.comment : -1;
         }
         if (comment != lastComment && comment >= 0) {
-            std::printf("%s%s\n", terminal ? "\r\033[K" : "", textOf(p.get(), comment).c_str());
+            std::printf("%s%s\n", terminal ? "\r\033[K" : "", mxp4Text(p.get(), comment));
             lastComment = comment;
         }
         if (terminal && result >= 0 && length > 0) {
