@@ -13,9 +13,9 @@
 #include <fstream>
 #include <regex>
 
+#include "app/persisted_keys.h"
 #include "app/server_session.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
 #include "platform/notification_center.h"
 #include "platform/text_date.h"
 #include "platform/user_defaults.h"
