@@ -208,13 +208,13 @@ std::vector<unsigned char> renderPreview(const Preview& p, StemCache& stems) {
     }
     if (!any) return {};
     // Two turns of the loop; the first turn's tail rings into the second.
-    const size_t loop = dsynth::kLoopFrames, lead = dsynth::kLeadFrames;
+    const size_t loop = dsynth::kLoopFrames;
     dsynth::Stereo audio(2 * loop + dsynth::kTailFrames);
-    for (size_t i = 0; i < loop + dsynth::kTailFrames && lead + i < mix.frames(); ++i) {
+    for (size_t i = 0; i < loop + dsynth::kTailFrames && i < mix.frames(); ++i) {
         for (size_t turn = 0; turn < 2; ++turn) {
             size_t at = turn * loop + i;
-            audio.left[at] += mix.left[lead + i];
-            audio.right[at] += mix.right[lead + i];
+            audio.left[at] += mix.left[i];
+            audio.right[at] += mix.right[i];
         }
     }
     float peak = audio.peak();
