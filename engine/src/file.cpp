@@ -114,8 +114,8 @@ int fsrcopenInto(FileSource* src, uint8_t* buffer, const char* path) {
     size_t rootLen = absolute ? 0 : std::strlen(_ROOTPATHREAL);
     size_t pathLen = std::strlen(path);
     if (rootLen + pathLen >= sizeof(full)) return -1;
-    std::memcpy(full, _ROOTPATHREAL, rootLen);
-    std::memcpy(full + rootLen, path, pathLen + 1);
+    std::memcpy(full, _ROOTPATHREAL, rootLen);      // NOLINT(bugprone-not-null-terminated-result)
+    std::memcpy(full + rootLen, path, pathLen + 1); // the path brings its NUL
     int fd;
     do {
         fd = ::open(full, O_RDONLY | O_CLOEXEC);

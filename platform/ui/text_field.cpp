@@ -29,11 +29,11 @@ TextField::TextField(const Rect& frame) : Control(frame) {}
 
 TextField::~TextField() = default;
 
-void TextField::setText(std::string utf8) {
+void TextField::setText(std::string_view utf8) {
     edit_.setText(singleLine(utf8));
 }
 
-void TextField::setPlaceholder(std::string utf8) {
+void TextField::setPlaceholder(std::string_view utf8) {
     placeholder_ = singleLine(utf8);
     setNeedsDisplay();
 }

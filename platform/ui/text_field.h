@@ -54,9 +54,9 @@ class TextField : public Control {
 
     // The real text (also under secure entry).
     const std::string& text() const { return edit_.text(); }
-    void setText(std::string utf8);
+    void setText(std::string_view utf8);
     const std::string& placeholder() const { return placeholder_; }
-    void setPlaceholder(std::string utf8);
+    void setPlaceholder(std::string_view utf8);
     const Font& font() const { return font_; }
     void setFont(const Font& font);
     const Color& textColor() const { return textColor_; }

@@ -19,7 +19,7 @@ TextView::TextView(const Rect& frame) : View(frame) {}
 
 TextView::~TextView() = default;
 
-void TextView::setText(std::string utf8) {
+void TextView::setText(std::string_view utf8) {
     edit_.setText(sanitizeUtf8(utf8));
     setContentOffset(offset_);
 }

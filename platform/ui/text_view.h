@@ -50,7 +50,7 @@ class TextView : public View {
     ~TextView() override;
 
     const std::string& text() const { return edit_.text(); }
-    void setText(std::string utf8);
+    void setText(std::string_view utf8);
     const Font& font() const { return font_; }
     void setFont(const Font& font);
     const Color& textColor() const { return textColor_; }

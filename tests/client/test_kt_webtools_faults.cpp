@@ -47,7 +47,7 @@ std::string enciphered(const std::string& xml) {
 const std::string kOpenReply = "<Omnivale><result status=\"ok\"/><sessionID>S 42\n</sessionID>"
                                "</Omnivale>";
 
-ScriptedServer::Responder replyWith(std::string body, int status = 200, double delay = 0) {
+ScriptedServer::Responder replyWith(const std::string& body, int status = 200, double delay = 0) {
     return [body, status, delay](ScriptedServer& s, int fd, const std::string&) {
         if (delay > 0) s.pause(delay);
         sendAll(fd, httpReply(body, status));

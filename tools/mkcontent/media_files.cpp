@@ -164,6 +164,7 @@ std::vector<unsigned char> drawPicture(const Picture& p) {
         Rgb c;
     };
     std::vector<Disc> discs;
+    discs.reserve(5);
     for (int i = 0; i < 5; ++i)
         discs.push_back({unit(s) * w, unit(s) * h, (0.08f + 0.2f * unit(s)) * std::min(w, h),
                          hue(base + 0.5f + 0.3f * unit(s), 0.6f, 0.9f)});
