@@ -1,7 +1,7 @@
 # The two commands of the project. Each installs what it needs, configures and builds.
 #   make run   - runs the application (until it exists: plays a demo mix package)
 #   make test  - builds and runs every test, in a normal and a sanitizer build
-.PHONY: run test build deps bench format clean
+.PHONY: run test build deps bench format lint clean
 
 JOBS ?= $(shell nproc)
 
@@ -23,6 +23,9 @@ bench: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+lint: deps
+	@JOBS=$(JOBS) bash scripts/lint.sh
 
 clean:
 	rm -rf build build-asan build-fuzz out

@@ -1,8 +1,8 @@
 // The shell's server session: OPEN, the shared session id, events and CLOSE.
 #include "app/server_session.h"
 
+#include "app/persisted_keys.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
 #include "platform/notification_center.h"
 #include "platform/run_loop.h"
 #include "platform/text_date.h"

@@ -1,7 +1,7 @@
 // ZephrunConfiguration: parsing, conversion, reset table, cached file and server update.
 #include "app/zephrun_configuration.h"
 
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 

@@ -12,7 +12,7 @@
 #include "app/community/tour_tracker/tour_tracker_view.h"
 #include "app/main/app_host.h"
 #include "app/shell/zephrun_app_delegate.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "feeds/concerts.h"
 #include "feeds/membres.h"
 #include "platform/ui/button.h"

@@ -52,9 +52,11 @@ void BM_MapDragFrame(benchmark::State& state) {
     window.addSubview(map);
     map->setRegion({{47, 2.16}, {17, 17}}, false);
     std::vector<std::shared_ptr<ui::Annotation>> pins;
+    pins.reserve(200);
     for (int k = 0; k < 200; ++k) {
+        const int row = k / 20, column = k % 20; // a grid of 10 rows of 20 pins
         pins.push_back(std::make_shared<ui::PointAnnotation>(
-            ui::LocationCoordinate{42 + (k % 20) * 0.4, -4 + (k / 20) * 1.2}, "member"));
+            ui::LocationCoordinate{42 + column * 0.4, -4 + row * 1.2}, "member"));
     }
     map->addAnnotations(pins);
     CountingCanvas canvas;

@@ -9,9 +9,6 @@
 
 namespace kt {
 
-using detail::parseXml;
-using detail::XmlEvents;
-
 namespace {
 
 const char* attribute(const char** atts, const char* name) {

@@ -12,7 +12,7 @@
 #include <climits>
 #include <memory>
 
-namespace kt::detail {
+namespace kt {
 
 namespace {
 
@@ -87,4 +87,4 @@ bool parseXml(std::string_view data, const XmlEvents& events) {
     return true;
 }
 
-} // namespace kt::detail
+} // namespace kt

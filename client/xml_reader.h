@@ -1,10 +1,12 @@
-// Private: expat set up for untrusted replies, delivering element and text events.
+// The client's XML reading interface: documents from the server (replies, feeds, caches) read
+// as element and text events by a parser set up for untrusted input (no external entities, no
+// entity expansion attacks). The readers of the client and the feed models all read through it.
 #pragma once
 
 #include <functional>
 #include <string_view>
 
-namespace kt::detail {
+namespace kt {
 
 struct XmlEvents {
     // Attributes as expat gives them: name, value, ..., nullptr.
@@ -18,4 +20,4 @@ struct XmlEvents {
 // document is well-formed (and refers to no external entity).
 bool parseXml(std::string_view data, const XmlEvents& events);
 
-} // namespace kt::detail
+} // namespace kt

@@ -1,9 +1,9 @@
 // AlbumPhoto: feed settings of one concert's album and the photo reader.
 #include "feeds/album_photo.h"
 
-#include "client/persisted_keys.h"
 #include "feeds/feed_exchange.h"
 #include "feeds/feed_item_reader.h"
+#include "feeds/feed_keys.h"
 
 namespace zephrun {
 

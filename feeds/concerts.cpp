@@ -2,9 +2,9 @@
 #include "feeds/concerts.h"
 
 #include "client/html_unescape.h"
-#include "client/persisted_keys.h"
 #include "client/xml_reader.h"
 #include "feeds/feed_exchange.h"
+#include "feeds/feed_keys.h"
 
 #include <cstring>
 
@@ -35,7 +35,7 @@ bool parseConcertsDocument(std::string_view document, FeedContent<ConcertsDescri
     std::optional<std::string> buffer;
     auto isField = [](std::string_view n) { return n == "titre" || n == "date" || n == "adresse"; };
 
-    kt::detail::XmlEvents events;
+    kt::XmlEvents events;
     events.startElement = [&](const char* name, const char** attributes) {
         std::string_view n = name;
         if (n == "concerts") {
@@ -73,7 +73,7 @@ bool parseConcertsDocument(std::string_view document, FeedContent<ConcertsDescri
             current.reset();
         }
     };
-    kt::detail::parseXml(document, events);
+    kt::parseXml(document, events);
     return metList;
 }
 

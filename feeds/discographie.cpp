@@ -2,11 +2,11 @@
 #include "feeds/discographie.h"
 
 #include "client/kt_webtools.h"
-#include "client/persisted_keys.h"
 #include "client/xml_reader.h"
 #include "feeds/disque_parser.h"
 #include "feeds/feed_delegate.h"
 #include "feeds/feed_exchange.h"
+#include "feeds/feed_keys.h"
 #include "platform/atomic_file.h"
 
 #include <cstring>
@@ -58,7 +58,7 @@ Discographie::Lists Discographie::parseIndex(const std::string& bytes) {
     std::optional<std::string> buffer;
     int currentTypeOfDisque = -1;
 
-    kt::detail::XmlEvents events;
+    kt::XmlEvents events;
     events.startElement = [&](const char* name, const char** attributes) {
         int kind = kindOf(name);
         if (kind > 0) {
@@ -86,7 +86,7 @@ Discographie::Lists Discographie::parseIndex(const std::string& bytes) {
             current.reset();
         }
     };
-    kt::detail::parseXml(bytes, events);
+    kt::parseXml(bytes, events);
     return lists;
 }
 

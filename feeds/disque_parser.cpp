@@ -30,7 +30,7 @@ bool DisqueParser::loadDisque(const std::optional<std::string>& bytes,
         return false;
     };
 
-    kt::detail::XmlEvents events;
+    kt::XmlEvents events;
     events.startElement = [&](const char* name, const char**) {
         if (std::strcmp(name, "track") == 0)
             current.emplace();
@@ -63,7 +63,7 @@ bool DisqueParser::loadDisque(const std::optional<std::string>& bytes,
         }
         if (isField(name)) buffer.reset();
     };
-    kt::detail::parseXml(*bytes, events);
+    kt::parseXml(*bytes, events);
     return true;
 }
 

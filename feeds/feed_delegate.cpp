@@ -1,7 +1,7 @@
 // FeedDelegate helpers.
 #include "feeds/feed_delegate.h"
 
-#include "client/persisted_keys.h"
+#include "feeds/feed_keys.h"
 #include "platform/user_defaults.h"
 
 namespace zephrun {

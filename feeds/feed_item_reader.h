@@ -39,7 +39,7 @@ bool readItemDocument(std::string_view document, const ItemDocument<Record>& for
             if (e == name) return true;
         return false;
     };
-    kt::detail::XmlEvents events;
+    kt::XmlEvents events;
     events.startElement = [&](const char* name, const char** attributes) {
         std::string_view n(name);
         if (n == format.listElement) {
@@ -70,7 +70,7 @@ bool readItemDocument(std::string_view document, const ItemDocument<Record>& for
             buffer.reset();
         }
     };
-    kt::detail::parseXml(document, events);
+    kt::parseXml(document, events);
     return sawList;
 }
 

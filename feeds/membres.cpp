@@ -1,10 +1,10 @@
 // Membres: members around a map region, their query, document cut, cache and reader.
 #include "feeds/membres.h"
 
-#include "client/persisted_keys.h"
 #include "client/xml_reader.h"
 #include "feeds/feed_delegate.h"
 #include "feeds/feed_exchange.h"
+#include "feeds/feed_keys.h"
 #include "platform/atomic_file.h"
 
 #include <cstdio>
@@ -31,7 +31,7 @@ bool Membres::loadMembres(const std::optional<std::string>& bytes) {
     if (bytes) {
         std::shared_ptr<MembresDescription> current;
         std::optional<std::string> buffer;
-        kt::detail::XmlEvents events;
+        kt::XmlEvents events;
         events.startElement = [&](const char* name, const char** attributes) {
             if (std::strcmp(name, "position") == 0) {
                 region.spanLatitude = floatAttribute(attributes, "spanlatitude");
@@ -60,7 +60,7 @@ bool Membres::loadMembres(const std::optional<std::string>& bytes) {
                 current.reset();
             }
         };
-        kt::detail::parseXml(*bytes, events);
+        kt::parseXml(*bytes, events);
     }
     std::lock_guard lock(mutex_);
     list_ = std::move(list);

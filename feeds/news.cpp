@@ -1,9 +1,9 @@
 // News: settings of the two language feeds, the news reader and the description steps.
 #include "feeds/news.h"
 
-#include "client/persisted_keys.h"
 #include "feeds/feed_exchange.h"
 #include "feeds/feed_item_reader.h"
+#include "feeds/feed_keys.h"
 #include "feeds/markup_removal.h"
 
 namespace zephrun {

@@ -1,8 +1,8 @@
 // The non-template half of the paged feed pattern: cuts, cache paths, the exchange, cache files.
 #include "feeds/paged_feed.h"
 
-#include "client/persisted_keys.h"
 #include "feeds/feed_exchange.h"
+#include "feeds/feed_keys.h"
 #include "platform/atomic_file.h"
 
 namespace zephrun {

@@ -1,10 +1,10 @@
 // ShowLive2010: radio-show announcements, their one fetch per run, cut, cache and reader.
 #include "feeds/show_live_2010.h"
 
-#include "client/persisted_keys.h"
 #include "client/xml_reader.h"
 #include "feeds/feed_delegate.h"
 #include "feeds/feed_exchange.h"
+#include "feeds/feed_keys.h"
 #include "platform/atomic_file.h"
 
 #include <charconv>
@@ -72,7 +72,7 @@ bool ShowLive2010::parseShowLive(const std::optional<std::string>& bytes) {
     std::shared_ptr<ShowLiveItem> current;
     std::optional<std::string> buffer;
 
-    kt::detail::XmlEvents events;
+    kt::XmlEvents events;
     events.startElement = [&](const char* name, const char** attributes) {
         if (std::strcmp(name, "item") == 0) {
             current = std::make_shared<ShowLiveItem>();
@@ -112,7 +112,7 @@ bool ShowLive2010::parseShowLive(const std::optional<std::string>& bytes) {
             current.reset();
         }
     };
-    kt::detail::parseXml(*bytes, events);
+    kt::parseXml(*bytes, events);
     std::lock_guard lock(mutex_);
     list_ = std::move(list);
     return true;

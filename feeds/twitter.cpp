@@ -1,9 +1,9 @@
 // Twitter: feed settings and the message reader.
 #include "feeds/twitter.h"
 
-#include "client/persisted_keys.h"
 #include "feeds/feed_exchange.h"
 #include "feeds/feed_item_reader.h"
+#include "feeds/feed_keys.h"
 
 namespace zephrun {
 

@@ -1,9 +1,9 @@
 // Videos: feed settings, the video reader and the duration text.
 #include "feeds/videos.h"
 
-#include "client/persisted_keys.h"
 #include "feeds/feed_exchange.h"
 #include "feeds/feed_item_reader.h"
+#include "feeds/feed_keys.h"
 
 namespace zephrun {
 

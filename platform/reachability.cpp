@@ -129,6 +129,7 @@ std::optional<std::vector<NetInterface>> SystemInterfaceSource::interfaces() con
         }
     }
     std::vector<NetInterface> list;
+    list.reserve(byName.size());
     for (auto& [name, iface] : byName) list.push_back(std::move(iface));
     return list;
 }

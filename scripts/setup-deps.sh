@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-tidy
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     libvorbisidec-dev libogg-dev libvorbis-dev
     libcurl4-openssl-dev libexpat1-dev nettle-dev

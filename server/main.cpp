@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         auto value = [&]() -> const char* {
             if (i + 1 >= argc) {
                 std::cerr << "zephrun-server: " << arg << " needs a value\n";
-                std::exit(2);
+                std::exit(2); // NOLINT(concurrency-mt-unsafe): no thread runs yet
             }
             return argv[++i];
         };

@@ -9,7 +9,7 @@
 #include "app/zephrun_configuration.h"
 #include "client/html_unescape.h"
 #include "client/kt_webtools.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "feeds/feed_delegate.h"
 #include "platform/ui/clock.h"
 #include "platform/ui/window.h"

@@ -2,7 +2,7 @@
 
 #include "app/shell/app_log.h"
 #include "app/shell/zephrun_app_delegate.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/atomic_file.h"
 #include "platform/notification_center.h"
 

@@ -6,7 +6,7 @@
 #include "app/shell/register_page.h"
 #include "app/shell/shell_texts.h"
 #include "app/shell/zephrun_app_delegate.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/ui/clock.h"
 #include "platform/ui/window.h"
 #include "platform/user_defaults.h"

@@ -12,7 +12,7 @@
 #include "app/shell/shell_texts.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "feeds/concerts.h"
 #include "feeds/discographie.h"
 #include "feeds/news.h"

@@ -4,7 +4,7 @@
 
 #include "app/shell/zephrun_app_delegate.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/run_loop.h"
 #include "platform/ui/image.h"
 #include "platform/ui/image_view.h"

@@ -18,7 +18,7 @@
 #include "app/video/dailymotion_vc.h"
 #include "app/zephrun_configuration.h"
 #include "client/kt_webtools.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "feeds/concerts.h"
 #include "feeds/discographie.h"
 #include "feeds/news.h"

@@ -31,6 +31,10 @@ int mxp4SampleRate(const mxp4_package* p) {
     return p ? p->header[kHSampleRate] : 0;
 }
 
+int mxp4SampleRatePlayable(int rate) {
+    return rate >= MXP4_RATE_MIN && rate <= MXP4_RATE_MAX ? 1 : 0;
+}
+
 const char* mxp4String(const mxp4_package* p, int ref) {
     return p ? poolText(p->stringOffsets, p->stringPool, ref) : "";
 }

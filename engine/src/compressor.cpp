@@ -27,18 +27,6 @@ double clampd(double v, double lo, double hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
-int32_t sat32(int64_t v) {
-    return v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
-}
-
-int32_t sat16from64(int64_t v) {
-    return v > 32767 ? 32767 : (v < -32768 ? -32768 : static_cast<int32_t>(v));
-}
-
-int64_t abs64(int64_t v) {
-    return v < 0 ? -v : v;
-}
-
 // Level of an RMS sum b in 1/256 dB.
 int32_t rmsLevel(int64_t b) {
     if (b < 65536) return kLevelTable[b / 128] / 2 - 10788;
@@ -59,33 +47,18 @@ int32_t updateEnvelope(CompressorContext* c, int32_t level) {
     if (over > c->envelope) {
         int64_t d = static_cast<int64_t>(c->envelope - c->previousOver) * c->attack1 -
                     static_cast<int64_t>(over - c->previousOver) * c->attack2;
-        c->envelope = sat32(over + (d >> 15));
+        c->envelope = sat32(over + fromQ15(d));
     } else {
-        c->envelope = sat32((static_cast<int64_t>(c->envelope) * c->release) >> 15);
+        c->envelope = sat32(mulQ15Wide(c->envelope, c->release));
     }
     c->previousOver = over;
     // The envelope can exceed the 128 dB the tables cover (a level over a very low threshold);
     // clamp the lookup rather than read past the coarse table.
     int32_t e = clampi(c->envelope, 0, 128 * 256 - 1);
-    int64_t g = (static_cast<int64_t>(c->fine[e & 255]) * c->coarse[e >> 8]) >> 15;
-    g = (g * c->makeup) >> 8;
+    int64_t g = mulQ15Wide(c->fine[e & 255], c->coarse[e >> 8]);
+    g = mulGain256Wide(g, c->makeup);
     if (g > c->ceiling) g = c->ceiling;
     return sat32(g);
-}
-
-// One output value: the Q15 gain times a value with `frac` fractional bits, split in three
-// products so that each fits in 32 bits on the original target.
-int16_t applyGain(int64_t g, int64_t v, int frac) {
-    int64_t out = ((g * ((v >> (frac + 8)) & 127)) >> 7) + ((g * ((v >> frac) & 255)) >> 15) +
-                  g * (v >> (frac + 15));
-    return static_cast<int16_t>(sat16from64(out));
-}
-
-// The same product in 32-bit arithmetic, exact when |g| < 2^16: the block's usual case, and
-// one the compiler vectorises.
-int16_t applyGain32(int32_t g, int32_t v) {
-    int32_t out = ((g * ((v >> 16) & 127)) >> 7) + ((g * ((v >> 8) & 255)) >> 15) + g * (v >> 23);
-    return static_cast<int16_t>(sat16(out));
 }
 
 bool fitsQ16(int64_t g) {
@@ -184,12 +157,12 @@ void compressorProcess(CompressorContext* c, int16_t* out, const int32_t* acc) {
         int32_t g32 = static_cast<int32_t>(g);
         const int32_t step32 = static_cast<int32_t>(step);
         for (int i = 0; i < 256; ++i) {
-            out[i] = applyGain32(g32, acc[i]);
+            out[i] = static_cast<int16_t>(gainQ15ToSample8(g32, acc[i]));
             g32 += step32;
         }
     } else {
         for (int i = 0; i < 256; ++i) {
-            out[i] = applyGain(g, acc[i], 8);
+            out[i] = static_cast<int16_t>(gainQ15ToSample(g, acc[i], 8));
             g += step;
         }
     }
@@ -209,8 +182,8 @@ void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* le
     if (c->mode & 8) {
         int64_t b = 0;
         for (ptrdiff_t f = 0; f < 128; ++f) {
-            int64_t l = sat16from64(vl[f] >> 12);
-            int64_t r = sat16from64(vr[f] >> 12);
+            int64_t l = toSample16(vl[f], 12);
+            int64_t r = toSample16(vr[f], 12);
             int64_t m = l * l > r * r ? l * l : r * r;
             b += m >> 10;
         }
@@ -232,8 +205,8 @@ void compressorProcessFreq(CompressorContext* c, int16_t* out, const int32_t* le
     int64_t g = c->gain;
     int64_t step = (static_cast<int64_t>(target) - c->gain) / 128;
     for (ptrdiff_t f = 0; f < 128; ++f) {
-        out[2 * f] = applyGain(g, vl[f], 9);
-        out[2 * f + 1] = applyGain(g, vr[f], 9);
+        out[2 * f] = static_cast<int16_t>(gainQ15ToSample(g, vl[f], 9));
+        out[2 * f + 1] = static_cast<int16_t>(gainQ15ToSample(g, vr[f], 9));
         g += step;
     }
     c->gain = target;

@@ -1,12 +1,15 @@
 // Package loading: the chunk reader, the load rules of each table, the full-load set-up and
 // release.
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <sys/stat.h>
 
 #include "compressor.h"
+#include "fixed.h"
 #include "freq/vorbis_freq.h"
 #include "loader.h"
 #include "mixcalc.h"
@@ -194,10 +197,7 @@ int readChunk(int type, BodyReader& in, mxp4_package* p) {
             c.name = r.w(15);
             c.resource = r.w(16);
             if (c.sectionLength < 0) {
-                int64_t len = static_cast<int64_t>(c.startOffset) + c.audioLength;
-                c.sectionLength = len > INT32_MAX
-                                      ? INT32_MAX
-                                      : (len < INT32_MIN ? INT32_MIN : static_cast<int32_t>(len));
+                c.sectionLength = sat32(static_cast<int64_t>(c.startOffset) + c.audioLength);
             }
             c.auxResCount = clampZero(c.auxResCount);
             c.auxTextCount = clampZero(c.auxTextCount);
@@ -309,10 +309,9 @@ bool fullOnly(int type) {
 }
 
 // The file header, then chunks until the end marker or a head that cannot be read in full.
-int readChunks(FileSource* src, mxp4_package* p) {
-    struct stat st;
-    if (fstat(src->fd, &st) != 0) return kLoadShortRead;
-    const int64_t fileSize = st.st_size;
+// `fileSize` bounds what a table may claim; -1 when the datasource cannot tell its size.
+int readChunks(FileSource* src, int64_t fileSize, mxp4_package* p) {
+    if (fileSize < 0) fileSize = INT64_MAX;
     uint8_t head[12];
     if (fsrcread(head, 1, 12, src) != 12) return kLoadShortRead;
     if (std::memcmp(head, "mxp4", 4) != 0) return kLoadBadMagic;
@@ -362,11 +361,39 @@ int fullSetup(mxp4_package* p) {
         compressorDisable(&m->compressor);
     }
     if (mxcAlloc(p) != 0) return kLoadNoMemory;
-    if (!mixStateInit(p)) return kLoadNoMemory;
-    if (!rscVoicesInit(p)) return kLoadNoMemory;
+    if (_mixStateInit(p) != 0) return kLoadNoMemory;
+    if (rscVoicesInit(p) != 0) return kLoadNoMemory;
     if (m->freq && BufferMixedOGGInit(&m->spectrum) != 0) return kLoadNoMemory;
     if (mxcPrecalc(p) != 0) return kCyclicPackage;
     mxp4Reset(p);
+    return kLoadOk;
+}
+
+// Allocates the package object (and the mix state of a full load); null when memory runs out.
+mxp4_package* newPackage(int full) {
+    auto* p = new (std::nothrow) mxp4_package;
+    if (!p) return nullptr;
+    p->full = full ? 1 : 0;
+    if (p->full) {
+        p->mix = new (std::nothrow) MixState();
+        if (!p->mix) {
+            mxp4Release(p);
+            return nullptr;
+        }
+    }
+    return p;
+}
+
+// Reads, validates and sets up a package whose source is open; releases it on failure.
+int loadFrom(FileSource* src, int64_t fileSize, mxp4_package* p, mxp4_package** out) {
+    int rc = readChunks(src, fileSize, p);
+    if (rc == kLoadOk) rc = _mxp4check(p);
+    if (rc == kLoadOk && p->full) rc = fullSetup(p);
+    if (rc != kLoadOk) {
+        mxp4Release(p);
+        return rc;
+    }
+    *out = p;
     return kLoadOk;
 }
 
@@ -376,28 +403,76 @@ int load(const char* path, int full, mxp4_package** out) {
     FileSource* src = fsrcopen(path);
     if (!src) return kLoadCannotOpen;
     SourceCloser closer{src};
+    struct stat st;
+    if (fstat(src->fd, &st) != 0) return kLoadShortRead;
 
-    auto* p = new (std::nothrow) mxp4_package;
+    mxp4_package* p = newPackage(full);
     if (!p) return kLoadNoMemory;
-    p->full = full ? 1 : 0;
     std::memcpy(p->path, path, std::strlen(path) + 1);
-    if (p->full) {
-        p->mix = new (std::nothrow) MixState();
-        if (!p->mix) {
-            mxp4Release(p);
-            return kLoadNoMemory;
-        }
-    }
+    return loadFrom(src, st.st_size, p, out);
+}
 
-    int rc = readChunks(src, p);
-    if (rc == kLoadOk) rc = _mxp4check(p);
-    if (rc == kLoadOk && p->full) rc = fullSetup(p);
-    if (rc != kLoadOk) {
-        mxp4Release(p);
-        return rc;
+int loadStream(void* user, const mxp4_callbacks& io, int full, mxp4_package** out) {
+    *out = nullptr;
+    auto* stream = io.read_func ? new (std::nothrow) Stream : nullptr;
+    if (!stream) {
+        if (io.close_func) io.close_func(user);
+        return io.read_func ? kLoadNoMemory : kLoadCannotOpen;
     }
-    *out = p;
-    return kLoadOk;
+    stream->io = io;
+    stream->user = user;
+    mxp4_package* p = newPackage(full);
+    if (!p) {
+        if (io.close_func) io.close_func(user);
+        delete stream;
+        return kLoadNoMemory;
+    }
+    p->stream = stream; // closed and freed by mxp4Release from here on
+    const int64_t size = streamSize(stream);
+    FileSource* src = fsrcopenStream(stream, 0);
+    if (!src) {
+        mxp4Release(p);
+        return kLoadNoMemory;
+    }
+    SourceCloser closer{src};
+    return loadFrom(src, size, p, out);
+}
+
+// A package's bytes in memory, read through the callbacks.
+struct MemorySource {
+    const uint8_t* data;
+    int64_t size;
+    int64_t at;
+};
+
+size_t memRead(void* ptr, size_t size, size_t nmemb, void* user) {
+    auto* m = static_cast<MemorySource*>(user);
+    if (size == 0 || m->at >= m->size) return 0;
+    const size_t n = std::min(nmemb, static_cast<size_t>(m->size - m->at) / size);
+    std::memcpy(ptr, m->data + m->at, n * size);
+    m->at += static_cast<int64_t>(n * size);
+    return n;
+}
+
+int memSeek(void* user, int64_t offset, int whence) {
+    auto* m = static_cast<MemorySource*>(user);
+    int64_t base = whence == SEEK_SET   ? 0
+                   : whence == SEEK_CUR ? m->at
+                   : whence == SEEK_END ? m->size
+                                        : -1;
+    int64_t to;
+    if (base < 0 || __builtin_add_overflow(base, offset, &to) || to < 0) return -1;
+    m->at = to;
+    return 0;
+}
+
+int64_t memTell(void* user) {
+    return static_cast<MemorySource*>(user)->at;
+}
+
+int memClose(void* user) {
+    delete static_cast<MemorySource*>(user);
+    return 0;
 }
 
 } // namespace
@@ -416,6 +491,28 @@ extern "C" mxp4_package* mxp4Loader(const char* path, int full) {
     return mxp4LoaderDiag(path, full, nullptr);
 }
 
+extern "C" mxp4_package* mxp4LoaderCallbacks(void* user, mxp4_callbacks callbacks, int full,
+                                             int* code) {
+    mxp4_package* p;
+    int rc = loadStream(user, callbacks, full, &p);
+    if (code) *code = rc;
+    return p;
+}
+
+extern "C" mxp4_package* mxp4LoaderMemory(const void* data, size_t size, int full, int* code) {
+    if ((!data && size > 0) || size > static_cast<size_t>(INT64_MAX)) {
+        if (code) *code = kLoadCannotOpen;
+        return nullptr;
+    }
+    auto* m = new (std::nothrow)
+        MemorySource{static_cast<const uint8_t*>(data), static_cast<int64_t>(size), 0};
+    if (!m) {
+        if (code) *code = kLoadNoMemory;
+        return nullptr;
+    }
+    return mxp4LoaderCallbacks(m, mxp4_callbacks{memRead, memSeek, memTell, memClose}, full, code);
+}
+
 extern "C" void mxp4Release(mxp4_package* p) {
     if (!p) return;
     if (MixState* m = p->mix) {
@@ -423,7 +520,7 @@ extern "C" void mxp4Release(mxp4_package* p) {
             if (v.clip >= 0 || v.src.fileOpen || v.src.oggOpen) rscAudioClose(&v);
         rscVoicesRelease(p);
         if (m->freq) BufferMixedOGGRelease(&m->spectrum);
-        mixStateRelease(p);
+        _mixStateRelease(p);
         mxcFree(p);
         delete m;
         p->mix = nullptr;
@@ -444,5 +541,9 @@ extern "C" void mxp4Release(mxp4_package* p) {
     blobFree(p->affinity);
     blobFree(p->stringPool);
     blobFree(p->textPool);
+    if (Stream* st = p->stream) {
+        if (st->io.close_func) st->io.close_func(st->user);
+        delete st;
+    }
     delete p;
 }

@@ -25,11 +25,11 @@ void _musicMixFreq(mxp4_package* p, int16_t* out) {
             int64_t e = m->now + static_cast<int64_t>(kQuarterFrames) * q + int64_t{128} * i;
             for (Voice& v : m->voices) {
                 if (v.clip < 0) continue;
-                voiceGains(p, v, &v.src.mixGainLeft, &v.src.mixGainRight);
+                _voiceGains(p, v, &v.src.mixGainLeft, &v.src.mixGainRight);
                 // Starts are rounded to the block: a voice joins in the block holding its start.
                 if (v.start - e > 127) continue;
                 ov_read_FREQ(acc, &v.src, i);
-                if (v.start + p->clips.items[v.clip].audioLength - e < 1) voiceFree(v);
+                if (v.start + p->clips.items[v.clip].audioLength - e < 1) _voiceFree(v);
             }
         }
         // Without a decoded block there is nothing to transform (and no window to take).

@@ -13,8 +13,7 @@ namespace {
 
 // Gains come from the file unchecked; saturate rather than overflow the accumulator.
 inline void accumulate(int32_t& a, int32_t gain, int32_t sample) {
-    int64_t v = static_cast<int64_t>(a) + static_cast<int64_t>(gain) * sample;
-    a = v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v));
+    a = addSat32(a, static_cast<int64_t>(gain) * sample);
 }
 
 // Below this gain, 20 voices of full-scale samples sum without leaving 32 bits.
@@ -54,7 +53,7 @@ void mixVoice(mxp4_package* p, Voice& v, int32_t* acc, bool plain) {
             if (got < 0) got = 0;
         }
         int32_t gl, gr;
-        voiceGains(p, v, &gl, &gr);
+        _voiceGains(p, v, &gl, &gr);
         int32_t* a = acc + 2 * f0;
         const int16_t* s = m->readBuffer;
         if (v.src.channelsMinus1 == 0) {
@@ -69,7 +68,7 @@ void mixVoice(mxp4_package* p, Voice& v, int32_t* acc, bool plain) {
                 addVoice<2, true>(a, s, got, gl, gr);
         }
     }
-    if (end < kBufferFrames) voiceFree(v);
+    if (end < kBufferFrames) _voiceFree(v);
 }
 
 } // namespace
@@ -83,7 +82,7 @@ void _musicMixWav(mxp4_package* p, int16_t* out) {
     for (const Voice& v : m->voices) {
         if (v.clip < 0) continue;
         int32_t gl, gr;
-        voiceGains(p, v, &gl, &gr);
+        _voiceGains(p, v, &gl, &gr);
         plain = plain && gl >= -kPlainGainLimit && gl <= kPlainGainLimit &&
                 gr >= -kPlainGainLimit && gr <= kPlainGainLimit;
     }
@@ -95,7 +94,7 @@ void _musicMixWav(mxp4_package* p, int16_t* out) {
             compressorProcess(&m->compressor, out + 256 * b, acc + 256 * b);
     } else {
         for (int i = 0; i < 2 * kBufferFrames; ++i)
-            out[i] = static_cast<int16_t>(sat16sym(acc[i] >> 8));
+            out[i] = static_cast<int16_t>(toSample16sym(acc[i], 8));
     }
 }
 

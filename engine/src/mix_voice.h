@@ -7,7 +7,7 @@
 namespace mx {
 
 // Per-side gain of a voice, clip gain times track volume (1/256 units).
-inline void voiceGains(const mxp4_package* p, const Voice& v, int32_t* left, int32_t* right) {
+inline void _voiceGains(const mxp4_package* p, const Voice& v, int32_t* left, int32_t* right) {
     const Clip& c = p->clips.items[v.clip];
     const AudioTrack& t = p->tracks.items[v.track];
     *left = combineGain256(c.gainLeft, t.volLeft);
@@ -15,7 +15,7 @@ inline void voiceGains(const mxp4_package* p, const Voice& v, int32_t* left, int
 }
 
 // Closes the voice's audio and marks it free.
-inline void voiceFree(Voice& v) {
+inline void _voiceFree(Voice& v) {
     rscAudioClose(&v);
     v.clip = -1;
     v.track = -1;

@@ -341,7 +341,7 @@ void mxcFree(mxp4_package* p) {
 int mxcPrecalc(mxp4_package* p) {
     SolverState& s = p->mix->solver;
     int32_t n = p->nodes.count;
-    if (!tablesSolvable(p)) return 1;
+    if (!tablesSolvable(p)) return -1;
 
     // The loader leaves the runtime words zero, which would read as option 0.
     for (int32_t i = 0; i < n; ++i) {
@@ -372,7 +372,7 @@ int mxcPrecalc(mxp4_package* p) {
         s.order[placed] = pick;
     }
     for (int32_t i = placed; i < n; ++i) s.order[i] = -1;
-    if (placed < n) return 1;
+    if (placed < n) return -1;
 
     memset(s.depends, 0, static_cast<size_t>(n) * n);
     for (int32_t i = 0; i < n; ++i) {

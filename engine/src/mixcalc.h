@@ -10,7 +10,7 @@ namespace mx {
 int mxcAlloc(mxp4_package* p);
 void mxcFree(mxp4_package* p);
 // Computes the solving order, the dependency matrix and the soft-relation list (once, at load).
-// Returns 0, or 1 when some node could not be ordered (cyclic dependencies, or node ranges that
+// Returns 0, or -1 when some node could not be ordered (cyclic dependencies, or node ranges that
 // overlap or name missing entries).
 int mxcPrecalc(mxp4_package* p);
 // Clears the previous and current solution of every node.

@@ -1,5 +1,16 @@
 // In-memory layout of a mix package: the tables of the file, the runtime words of the solver, the
 // voices and the mix state. Every index is an int32 into its table, -1 meaning none.
+//
+// Conventions of the engine's own functions:
+// - Names: a function other engine files call carries its module's prefix (mxp4, mxc, rsc, fsrc,
+//   file, compressor, adpcmdecode, arena, vorbisFreq) or, when only the files of its module call
+//   it, a leading underscore (_solve, _oggRead, _mixStateInit); helpers of one file live in an
+//   anonymous namespace, in plain lowerCamelCase. The steps carried over from Tremor keep its
+//   names (ov_read_FREQ, BufferMixedOGGInit).
+// - Results: a function that can fail returns 0 on success and a negative code on failure (the
+//   loader's codes below where they apply); a question returns 1 or 0, or bool. The few steps whose
+//   documented results differ keep them, each saying so: rscFileOpen and rscAudioOpen return 1
+//   when the resource opened, _solve and mxcSolveProcess 1 when a solution was found.
 #pragma once
 #include <cstdint>
 
@@ -335,5 +346,6 @@ struct mxp4_package {
     mx::Blob stringPool;
     mx::Blob textPool;
     int64_t dataArea = 0; // file position after the end marker's head; 0 = external resources
-    mx::MixState* mix = nullptr; // full load only
+    mx::Stream* stream = nullptr; // datasource of a package loaded through callbacks, else null
+    mx::MixState* mix = nullptr;  // full load only
 };

@@ -169,9 +169,9 @@ void _solveApply(mxp4_package* p) {
     }
 }
 
-int mixStateInit(mxp4_package* p) {
+int _mixStateInit(mxp4_package* p) {
     MixState* m = p->mix;
-    if (!m) return 0;
+    if (!m) return -1;
     constexpr size_t kValues = 2 * static_cast<size_t>(kBufferFrames);
     m->accumulator = new (std::nothrow) int32_t[kValues]();
     m->readBuffer = new (std::nothrow) int16_t[kValues]();
@@ -180,10 +180,10 @@ int mixStateInit(mxp4_package* p) {
     for (int32_t i = 0; i < p->clips.count; ++i)
         if (p->clips.items[i].startOffset < preRoll) preRoll = p->clips.items[i].startOffset;
     m->preRoll = preRoll;
-    return (m->accumulator && m->readBuffer && m->staging) ? 1 : 0;
+    return (m->accumulator && m->readBuffer && m->staging) ? 0 : -1;
 }
 
-void mixStateRelease(mxp4_package* p) {
+void _mixStateRelease(mxp4_package* p) {
     MixState* m = p->mix;
     if (!m) return;
     delete[] m->accumulator;
@@ -212,7 +212,7 @@ int mxp4Reset(mxp4_package* p) {
         t.ready = 1;
     }
     for (Voice& v : m->voices)
-        if (v.clip >= 0) voiceFree(v);
+        if (v.clip >= 0) _voiceFree(v);
     if (m->freq) BufferMixedOGGReset(&m->spectrum);
     // The compressor's running gain belongs to the mix, so that a reset mix replays identically.
     m->compressor.gain = 32767;

@@ -9,8 +9,8 @@ void _solveApply(mxp4_package* p);
 // Mixes one buffer of kBufferFrames frames at the current `now` into `out`.
 void _musicMixWav(mxp4_package* p, int16_t* out);
 void _musicMixFreq(mxp4_package* p, int16_t* out);
-// Allocates / frees the mix state buffers at load (0 on failure).
-int mixStateInit(mxp4_package* p);
-void mixStateRelease(mxp4_package* p);
+// Allocates / frees the mix state buffers at load (0, or -1 when memory runs out).
+int _mixStateInit(mxp4_package* p);
+void _mixStateRelease(mxp4_package* p);
 
 } // namespace mx

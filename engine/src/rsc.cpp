@@ -12,7 +12,7 @@ namespace mx {
 namespace {
 
 // String `ref` of the package, or null when the reference or its offset is out of range.
-const char* _rscString(const mxp4_package* p, int32_t ref) {
+const char* stringAt(const mxp4_package* p, int32_t ref) {
     if (ref < 0 || ref >= p->stringOffsets.count || !p->stringPool.data) return nullptr;
     int32_t off = p->stringOffsets.items[ref];
     if (off < 0 || off >= p->stringPool.length) return nullptr;
@@ -20,7 +20,7 @@ const char* _rscString(const mxp4_package* p, int32_t ref) {
 }
 
 // An external resource name may name a subdirectory, never a place outside the package's.
-bool _rscNameSafe(const char* name) {
+bool nameSafe(const char* name) {
     if (!name || !*name || name[0] == '/' || name[0] == '\\') return false;
     const char* part = name;
     for (const char* c = name;; ++c) {
@@ -32,7 +32,15 @@ bool _rscNameSafe(const char* name) {
     }
 }
 
-bool _hasOgg(const mxp4_package* p) {
+// Marks the voice source open on resource `r`; 1, rscFileOpen's success.
+int opened(VoiceSource* src, const Resource* r) {
+    src->fileOpen = true;
+    src->rsc = r;
+    src->pos = 0;
+    return 1;
+}
+
+bool hasOgg(const mxp4_package* p) {
     for (int32_t i = 0; i < p->resources.count; ++i)
         if (p->resources.items[i].kind == kRscOgg) return true;
     return false;
@@ -46,23 +54,28 @@ int rscFileOpen(mxp4_package* p, int32_t index, VoiceSource* src) {
     const Resource* r = &p->resources.items[index];
     if (r->length < 0) return 0;
     if (p->dataArea != 0) {
-        if (r->offset < 0 || !fsrcopenInto(&src->file, src->fileBuffer, p->path)) return 0;
-        fsrcseek(&src->file, p->dataArea + r->offset);
+        if (r->offset < 0) return 0;
+        const int64_t at = p->dataArea + r->offset;
+        // Each voice has its own file source; a package loaded through callbacks has one
+        // datasource, which its voices share.
+        if (p->stream) {
+            if (fsrcopenStreamInto(&src->file, src->fileBuffer, p->stream, at) != 0) return 0;
+        } else {
+            if (fsrcopenInto(&src->file, src->fileBuffer, p->path) != 0) return 0;
+            fsrcseek(&src->file, at);
+        }
     } else {
-        const char* name = _rscString(p, r->name);
-        if (!_rscNameSafe(name)) return 0;
+        const char* name = stringAt(p, r->name);
+        if (!nameSafe(name)) return 0;
         char path[kMaxPath * 2];
         filePath(p->path, path, sizeof path);
         size_t dirLen = std::strlen(path);
         size_t nameLen = std::strlen(name);
         if (dirLen + nameLen >= sizeof path) return 0;
         std::memcpy(path + dirLen, name, nameLen + 1);
-        if (!fsrcopenInto(&src->file, src->fileBuffer, path)) return 0;
+        if (fsrcopenInto(&src->file, src->fileBuffer, path) != 0) return 0;
     }
-    src->fileOpen = true;
-    src->rsc = r;
-    src->pos = 0;
-    return 1;
+    return opened(src, r);
 }
 
 int32_t rscFileRead(VoiceSource* src, void* buffer, int32_t bytes) {
@@ -90,10 +103,10 @@ int rscAudioOpen(mxp4_package* p, Voice* voice, int32_t* channelsMinus1) {
     bool ok = false;
     switch (kind) {
     case kRscOgg:
-        ok = rscOggOpen(p, voice) != 0;
+        ok = rscOggOpen(p, voice) == 0;
         break;
     case kRscWav:
-        ok = rscWavOpen(p, src) != 0;
+        ok = rscWavOpen(p, src) == 0;
         break;
     case kRscAdpcm:
         ok = adpcmdecode_init(src) == 0;
@@ -145,8 +158,8 @@ int rscMixFreqAvailable(const mxp4_package* p) {
 }
 
 int rscVoicesInit(mxp4_package* p) {
-    if (!p || !p->mix) return 0;
-    bool ogg = _hasOgg(p);
+    if (!p || !p->mix) return -1;
+    bool ogg = hasOgg(p);
     for (Voice& v : p->mix->voices) {
         VoiceSource& s = v.src;
         s.file = FileSource{};
@@ -158,10 +171,10 @@ int rscVoicesInit(mxp4_package* p) {
         s.arena = ogg ? arenaCreate(kVoiceArenaBytes) : nullptr;
         if (!s.fileBuffer || (ogg && !s.arena)) {
             rscVoicesRelease(p);
-            return 0;
+            return -1;
         }
     }
-    return 1;
+    return 0;
 }
 
 void rscVoicesRelease(mxp4_package* p) {

@@ -8,7 +8,7 @@
 namespace mx {
 namespace {
 
-size_t _oggReadCb(void* ptr, size_t size, size_t nmemb, void* ds) {
+size_t oggReadCb(void* ptr, size_t size, size_t nmemb, void* ds) {
     if (size == 0) return 0;
     size_t bytes = nmemb > INT32_MAX / size ? INT32_MAX / size * size : size * nmemb;
     return static_cast<size_t>(
@@ -16,21 +16,21 @@ size_t _oggReadCb(void* ptr, size_t size, size_t nmemb, void* ds) {
            size;
 }
 // The stream is read once from its start: no seeking.
-int _oggSeekCb(void*, ogg_int64_t, int) {
+int oggSeekCb(void*, ogg_int64_t, int) {
     return -1;
 }
-long _oggTellCb(void*) {
+long oggTellCb(void*) {
     return -1;
 }
-int _oggCloseCb(void* ds) {
+int oggCloseCb(void* ds) {
     rscFileClose(static_cast<VoiceSource*>(ds));
     return 0;
 }
 
-constexpr ov_callbacks kCallbacks = {_oggReadCb, _oggSeekCb, _oggCloseCb, _oggTellCb};
+constexpr ov_callbacks kCallbacks = {oggReadCb, oggSeekCb, oggCloseCb, oggTellCb};
 
 // Opens the decoder on the open file of `src`. On failure the file stays open.
-bool _oggOpenStream(VoiceSource* src) {
+bool oggOpenStream(VoiceSource* src) {
     ArenaScope scope(src->arena);
     if (ov_open_callbacks(src, &src->ogg, nullptr, 0, kCallbacks) < 0) {
         arenaReset(src->arena);
@@ -40,7 +40,7 @@ bool _oggOpenStream(VoiceSource* src) {
     return true;
 }
 
-int _oggChannels(VoiceSource* src) {
+int oggChannels(VoiceSource* src) {
     vorbis_info* vi = ov_info(&src->ogg, -1);
     return vi ? vi->channels : 0;
 }
@@ -60,28 +60,28 @@ void _oggClose(VoiceSource* src) {
 }
 
 int rscOggOpen(mxp4_package* p, Voice* voice) {
-    if (!p || !voice || voice->clip < 0 || voice->clip >= p->clips.count) return 0;
+    if (!p || !voice || voice->clip < 0 || voice->clip >= p->clips.count) return -1;
     VoiceSource* src = &voice->src;
-    if (!src->fileOpen || !_oggOpenStream(src)) return 0;
+    if (!src->fileOpen || !oggOpenStream(src)) return -1;
     vorbis_info* vi = ov_info(&src->ogg, -1);
     // A stream of more than two channels would be read as garbled stereo frames.
     bool ok =
         vi && (vi->channels == 2 || (vi->channels == 1 && vi->rate == p->header[kHSampleRate]));
     if (!ok) {
         _oggClose(src);
-        return 0;
+        return -1;
     }
     const Clip& clip = p->clips.items[voice->clip];
     src->mixGainLeft = clip.gainLeft;
     src->mixGainRight = clip.gainRight;
     src->channelsMinus1 = 1;
-    return 1;
+    return 0;
 }
 
 int32_t _oggRead(VoiceSource* src, int16_t* buffer, int32_t frames) {
     if (!src->oggOpen || frames <= 0 || frames > INT32_MAX / 4) return 0;
     // A mono stream decodes mono samples into the front half, widened to stereo below.
-    bool mono = _oggChannels(src) == 1;
+    bool mono = oggChannels(src) == 1;
     int32_t want = frames * (mono ? 2 : 4);
     auto* out = reinterpret_cast<char*>(buffer);
     int32_t done = 0;
@@ -117,7 +117,7 @@ int rscFreqStreamsCompatible(mxp4_package* p) {
         src.arena = arena;
         // A resource that cannot be opened never plays, so it cannot spoil the mix.
         if (!rscFileOpen(p, i, &src)) continue;
-        if (_oggOpenStream(&src)) {
+        if (oggOpenStream(&src)) {
             vorbis_info* vi = ov_info(&src.ogg, -1);
             if (!vi || vi->channels != 2 || vorbis_info_blocksize(vi, 0) != 256 ||
                 vorbis_info_blocksize(vi, 1) != 256)

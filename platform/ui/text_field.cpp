@@ -2,12 +2,9 @@
 #include "platform/ui/text_field.h"
 
 #include <algorithm>
-#include <cassert>
 
-#include "platform/run_loop.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/utf8_edit.h"
-#include "platform/ui/window.h"
 
 namespace ui {
 
@@ -30,16 +27,13 @@ std::string singleLine(std::string_view utf8) {
 
 TextField::TextField(const Rect& frame) : Control(frame) {}
 
-TextField::~TextField() {
-    stopCaret();
+TextField::~TextField() = default;
+
+void TextField::setText(std::string_view utf8) {
+    edit_.setText(singleLine(utf8));
 }
 
-void TextField::setText(std::string utf8) {
-    text_ = singleLine(utf8);
-    setNeedsDisplay();
-}
-
-void TextField::setPlaceholder(std::string utf8) {
+void TextField::setPlaceholder(std::string_view utf8) {
     placeholder_ = singleLine(utf8);
     setNeedsDisplay();
 }
@@ -75,14 +69,14 @@ void TextField::setClearButtonMode(TextFieldViewMode mode) {
 }
 
 bool TextField::isClearButtonShown() const {
-    if (text_.empty()) return false;
+    if (text().empty()) return false;
     switch (clearButtonMode_) {
     case TextFieldViewMode::Never:
         return false;
     case TextFieldViewMode::WhileEditing:
-        return editing_;
+        return isEditing();
     case TextFieldViewMode::UnlessEditing:
-        return !editing_;
+        return !isEditing();
     case TextFieldViewMode::Always:
         return true;
     }
@@ -105,14 +99,14 @@ Rect TextField::textRect() const {
 }
 
 std::string TextField::drawnText() const {
-    if (!secure_) return text_;
+    if (!secure_) return text();
     std::string bullets;
-    for (std::size_t i = characterCount(text_); i > 0; --i) bullets += kBullet;
+    for (std::size_t i = characterCount(text()); i > 0; --i) bullets += kBullet;
     return bullets;
 }
 
 std::string TextField::displayedText() const {
-    return text_.empty() ? placeholder_ : drawnText();
+    return text().empty() ? placeholder_ : drawnText();
 }
 
 // --- Editing ---
@@ -121,89 +115,53 @@ bool TextField::canBecomeFirstResponder() const {
     if (isFirstResponder()) return true;
     if (!isEnabled() || !isUserInteractionEnabled()) return false;
     if (!delegate_) return true;
-    // A delegate may hand the keyboard to this very view from inside the question.
-    if (askingDelegate_) return true;
-    askingDelegate_ = true;
-    bool allowed = delegate_->textFieldShouldBeginEditing(const_cast<TextField&>(*this));
-    askingDelegate_ = false;
-    return allowed;
+    auto* self = const_cast<TextField*>(this);
+    return edit_.mayBegin([self] { return self->delegate_->textFieldShouldBeginEditing(*self); });
 }
 
 void TextField::didBecomeFirstResponder() {
-    assert(zplatform::RunLoop::isMainThread());
-    editing_ = true;
-    restartCaret();
-    setNeedsDisplay();
+    edit_.begin();
     if (delegate_) delegate_->textFieldDidBeginEditing(*this);
     sendActionsForControlEvents(ControlEvent::EditingDidBegin);
 }
 
 void TextField::didResignFirstResponder() {
-    editing_ = false;
-    stopCaret();
-    setNeedsDisplay();
+    edit_.end();
     if (delegate_) delegate_->textFieldDidEndEditing(*this);
     sendActionsForControlEvents(ControlEvent::EditingDidEnd);
 }
 
 bool TextField::replace(TextRange range, std::string_view replacement) {
-    std::string repl(replacement);
-    if (delegate_ && !delegate_->shouldChangeCharactersInRange(*this, range, repl)) return false;
-    text_.replace(range.location, range.length, repl);
-    restartCaret();
-    setNeedsDisplay();
+    auto allow = [this](TextRange r, const std::string& s) {
+        return !delegate_ || delegate_->shouldChangeCharactersInRange(*this, r, s);
+    };
+    if (!edit_.replace(range, replacement, allow)) return false;
     sendActionsForControlEvents(ControlEvent::EditingChanged);
     return true;
 }
 
 void TextField::insertText(std::string_view utf8) {
-    if (!editing_) return;
+    if (!isEditing()) return;
     std::string clean = singleLine(utf8);
     if (clean.empty()) return;
-    replace({text_.size(), 0}, clean);
+    replace(edit_.insertionRange(), clean);
 }
 
 void TextField::deleteBackward() {
-    if (!editing_ || text_.empty()) return;
-    std::size_t n = lastCharacterLength(text_);
-    replace({text_.size() - n, n}, {});
+    if (!isEditing() || text().empty()) return;
+    replace(edit_.lastCharacterRange(), {});
 }
 
 void TextField::returnKey() {
-    if (!editing_) return;
+    if (!isEditing()) return;
     // The delegate may resign the field (or move the keyboard) from inside this call.
     bool allowed = !delegate_ || delegate_->textFieldShouldReturn(*this);
     if (allowed) sendActionsForControlEvents(ControlEvent::EditingDidEndOnExit);
 }
 
-// --- Caret ---
-
-void TextField::restartCaret() {
-    stopCaret();
-    if (!editing_) return;
-    caretOn_ = true;
-    Window* w = window();
-    if (!w) return;
-    caretTimer_ = w->clock().scheduledTimer(kCaretBlinkSeconds, true, [this](UiTimer&) {
-        caretOn_ = !caretOn_;
-        setNeedsDisplay();
-    });
-}
-
-void TextField::stopCaret() {
-    if (caretTimer_) caretTimer_->invalidate();
-    caretTimer_.reset();
-    caretOn_ = false;
-}
-
 void TextField::didMoveToWindow() {
     Control::didMoveToWindow();
-    if (editing_ && !window()) {
-        // Taken out of the window while editing: editing ends with it.
-        resignFirstResponder();
-        if (editing_) didResignFirstResponder();
-    }
-    restartCaret();
+    edit_.ownerMovedToWindow();
 }
 
 // --- Touches ---
@@ -223,8 +181,7 @@ void TextField::touchesEnded(const TouchSet& touches, const Event& event) {
     trackingClear_ = false;
     if (onClear) {
         if (!delegate_ || delegate_->textFieldShouldClear(*this)) {
-            text_.clear();
-            setNeedsDisplay();
+            edit_.setText({});
             sendActionsForControlEvents(ControlEvent::EditingChanged);
         }
         if (!isFirstResponder()) becomeFirstResponder();
@@ -256,7 +213,7 @@ void TextField::draw(Canvas& canvas) const {
 
     const FontMetrics& m = canvas.metrics();
     Rect r = textRect();
-    bool placeholder = text_.empty();
+    bool placeholder = text().empty();
     std::string shown = placeholder ? placeholder_ : drawnText();
     float width = m.width(font_, shown);
     float lineHeight = m.lineHeight(font_);
@@ -264,7 +221,7 @@ void TextField::draw(Canvas& canvas) const {
     if (alignment_ == TextAlignment::Center) x = r.midX() - width / 2;
     if (alignment_ == TextAlignment::Right) x = r.maxX() - width;
     // While editing, a text longer than the field scrolls so that its end (the caret) shows.
-    if (editing_ && !placeholder && width > r.width()) x = r.maxX() - width - 2;
+    if (isEditing() && !placeholder && width > r.width()) x = r.maxX() - width - 2;
     float y = r.midY() - lineHeight / 2;
 
     canvas.save();

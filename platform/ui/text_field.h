@@ -9,21 +9,14 @@
 #include "platform/ui/control.h"
 #include "platform/ui/font.h"
 #include "platform/ui/text_input_traits.h"
+#include "platform/ui/utf8_edit.h"
 
 namespace ui {
 
 class TextField;
-class UiTimer;
 
 enum class TextBorderStyle { None, Line, Bezel, RoundedRect };
 enum class TextFieldViewMode { Never, WhileEditing, UnlessEditing, Always };
-
-// Byte range of the field's UTF-8 text.
-struct TextRange {
-    std::size_t location = 0;
-    std::size_t length = 0;
-    friend bool operator==(const TextRange&, const TextRange&) = default;
-};
 
 // Told about editing; every method is optional. Called on the interface thread. The field does
 // not own its delegate, which must outlive it or be cleared.
@@ -60,10 +53,10 @@ class TextField : public Control {
     ~TextField() override;
 
     // The real text (also under secure entry).
-    const std::string& text() const { return text_; }
-    void setText(std::string utf8);
+    const std::string& text() const { return edit_.text(); }
+    void setText(std::string_view utf8);
     const std::string& placeholder() const { return placeholder_; }
-    void setPlaceholder(std::string utf8);
+    void setPlaceholder(std::string_view utf8);
     const Font& font() const { return font_; }
     void setFont(const Font& font);
     const Color& textColor() const { return textColor_; }
@@ -93,15 +86,15 @@ class TextField : public Control {
     TextFieldDelegate* delegate() const { return delegate_; }
     void setDelegate(TextFieldDelegate* delegate) { delegate_ = delegate; }
 
-    bool isEditing() const { return editing_; }
+    bool isEditing() const { return edit_.isEditing(); }
     // The placeholder is drawn (the text is empty and a placeholder is set).
-    bool isShowingPlaceholder() const { return text_.empty() && !placeholder_.empty(); }
+    bool isShowingPlaceholder() const { return text().empty() && !placeholder_.empty(); }
     bool isClearButtonShown() const;
     // Where the clear button is drawn and taps on it count, in bounds coordinates.
     Rect clearButtonRect() const;
     // The caret is drawn right now (first responder, in the visible half of its blink).
-    bool isCaretShown() const { return editing_ && caretOn_; }
-    static constexpr double kCaretBlinkSeconds = 0.5;
+    bool isCaretShown() const { return edit_.isCaretShown(); }
+    static constexpr double kCaretBlinkSeconds = TextEditing::kCaretBlinkSeconds;
 
     // --- View ---
     bool canBecomeFirstResponder() const override;
@@ -122,10 +115,8 @@ class TextField : public Control {
     Rect textRect() const;
     std::string drawnText() const;
     bool replace(TextRange range, std::string_view replacement);
-    void restartCaret();
-    void stopCaret();
 
-    std::string text_;
+    TextEditing edit_{*this};
     std::string placeholder_;
     Font font_ = Font::system(12);
     Color textColor_ = Color::black();
@@ -135,11 +126,7 @@ class TextField : public Control {
     TextFieldViewMode clearButtonMode_ = TextFieldViewMode::Never;
     TextInputTraits traits_;
     TextFieldDelegate* delegate_ = nullptr;
-    bool editing_ = false;
-    mutable bool askingDelegate_ = false;
-    bool caretOn_ = false;
     bool trackingClear_ = false;
-    std::shared_ptr<UiTimer> caretTimer_;
 };
 
 } // namespace ui

@@ -2,10 +2,8 @@
 #include "platform/ui/text_view.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 
-#include "platform/run_loop.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/text_wrap.h"
 #include "platform/ui/utf8_edit.h"
@@ -19,14 +17,11 @@ const Color kCaretColor = Color::rgb255(66, 107, 242);
 
 TextView::TextView(const Rect& frame) : View(frame) {}
 
-TextView::~TextView() {
-    stopCaret();
-}
+TextView::~TextView() = default;
 
-void TextView::setText(std::string utf8) {
-    text_ = sanitizeUtf8(utf8);
+void TextView::setText(std::string_view utf8) {
+    edit_.setText(sanitizeUtf8(utf8));
     setContentOffset(offset_);
-    setNeedsDisplay();
 }
 
 void TextView::setFont(const Font& font) {
@@ -62,7 +57,7 @@ const FontMetrics& TextView::metrics() const {
 }
 
 std::vector<std::string> TextView::lines() const {
-    return wrapText(metrics(), font_, text_, std::max(0.0f, bounds().width() - 2 * kInset));
+    return wrapText(metrics(), font_, text(), std::max(0.0f, bounds().width() - 2 * kInset));
 }
 
 float TextView::contentHeight() const {
@@ -90,82 +85,47 @@ bool TextView::canBecomeFirstResponder() const {
     if (isFirstResponder()) return true;
     if (!editable_ || !isUserInteractionEnabled()) return false;
     if (!delegate_) return true;
-    // A delegate may hand the keyboard to this very view from inside the question.
-    if (askingDelegate_) return true;
-    askingDelegate_ = true;
-    bool allowed = delegate_->textViewShouldBeginEditing(const_cast<TextView&>(*this));
-    askingDelegate_ = false;
-    return allowed;
+    auto* self = const_cast<TextView*>(this);
+    return edit_.mayBegin([self] { return self->delegate_->textViewShouldBeginEditing(*self); });
 }
 
 void TextView::didBecomeFirstResponder() {
-    assert(zplatform::RunLoop::isMainThread());
-    editing_ = true;
-    restartCaret();
-    setNeedsDisplay();
+    edit_.begin();
     if (delegate_) delegate_->textViewDidBeginEditing(*this);
 }
 
 void TextView::didResignFirstResponder() {
-    editing_ = false;
-    stopCaret();
-    setNeedsDisplay();
+    edit_.end();
     if (delegate_) delegate_->textViewDidEndEditing(*this);
 }
 
 void TextView::replace(TextRange range, std::string_view replacement) {
-    std::string repl(replacement);
-    if (delegate_ && !delegate_->shouldChangeTextInRange(*this, range, repl)) return;
-    text_.replace(range.location, range.length, repl);
-    restartCaret();
+    auto allow = [this](TextRange r, const std::string& s) {
+        return !delegate_ || delegate_->shouldChangeTextInRange(*this, r, s);
+    };
+    if (!edit_.replace(range, replacement, allow)) return;
     scrollToEnd();
-    setNeedsDisplay();
     if (delegate_) delegate_->textViewDidChange(*this);
 }
 
 void TextView::insertText(std::string_view utf8) {
-    if (!editing_) return;
+    if (!isEditing()) return;
     std::string clean = sanitizeUtf8(utf8);
     std::erase(clean, '\r');
-    if (!clean.empty()) replace({text_.size(), 0}, clean);
+    if (!clean.empty()) replace(edit_.insertionRange(), clean);
 }
 
 void TextView::deleteBackward() {
-    if (!editing_ || text_.empty()) return;
-    std::size_t n = lastCharacterLength(text_);
-    replace({text_.size() - n, n}, {});
+    if (!isEditing() || text().empty()) return;
+    replace(edit_.lastCharacterRange(), {});
 }
 
 void TextView::returnKey() {
-    if (editing_) replace({text_.size(), 0}, "\n");
-}
-
-// --- Caret ---
-
-void TextView::restartCaret() {
-    stopCaret();
-    if (!editing_) return;
-    caretOn_ = true;
-    Window* w = window();
-    if (!w) return;
-    caretTimer_ = w->clock().scheduledTimer(TextField::kCaretBlinkSeconds, true, [this](UiTimer&) {
-        caretOn_ = !caretOn_;
-        setNeedsDisplay();
-    });
-}
-
-void TextView::stopCaret() {
-    if (caretTimer_) caretTimer_->invalidate();
-    caretTimer_.reset();
-    caretOn_ = false;
+    if (isEditing()) replace(edit_.insertionRange(), "\n");
 }
 
 void TextView::didMoveToWindow() {
-    if (editing_ && !window()) {
-        resignFirstResponder();
-        if (editing_) didResignFirstResponder();
-    }
-    restartCaret();
+    edit_.ownerMovedToWindow();
     setContentOffset(offset_);
 }
 
@@ -203,7 +163,7 @@ void TextView::draw(Canvas& canvas) const {
     Rect b = bounds();
     float lineHeight = m.lineHeight(font_);
     float textWidth = std::max(0.0f, b.width() - 2 * kInset);
-    std::vector<std::string> wrapped = wrapText(m, font_, text_, textWidth);
+    std::vector<std::string> wrapped = wrapText(m, font_, text(), textWidth);
 
     auto lineX = [&](float width) {
         switch (alignment_) {

@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "platform/ui/font.h"
-#include "platform/ui/text_field.h"
 #include "platform/ui/text_input_traits.h"
+#include "platform/ui/utf8_edit.h"
 #include "platform/ui/view.h"
 
 namespace ui {
 
 class TextView;
-class UiTimer;
 
 // Told about editing; every method is optional. Called on the interface thread. The view does
 // not own its delegate, which must outlive it or be cleared.
@@ -50,8 +49,8 @@ class TextView : public View {
     explicit TextView(const Rect& frame = {});
     ~TextView() override;
 
-    const std::string& text() const { return text_; }
-    void setText(std::string utf8);
+    const std::string& text() const { return edit_.text(); }
+    void setText(std::string_view utf8);
     const Font& font() const { return font_; }
     void setFont(const Font& font);
     const Color& textColor() const { return textColor_; }
@@ -67,8 +66,8 @@ class TextView : public View {
     TextViewDelegate* delegate() const { return delegate_; }
     void setDelegate(TextViewDelegate* delegate) { delegate_ = delegate; }
 
-    bool isEditing() const { return editing_; }
-    bool isCaretShown() const { return editing_ && caretOn_; }
+    bool isEditing() const { return edit_.isEditing(); }
+    bool isCaretShown() const { return edit_.isCaretShown(); }
 
     // The wrapped lines and the height they need (insets included), with the window's font
     // metrics (fixed metrics outside a window).
@@ -93,27 +92,21 @@ class TextView : public View {
     void setFrame(const Rect& frame) override;
     void draw(Canvas& canvas) const override;
     void didMoveToWindow() override;
-    std::string displayedText() const override { return text_; }
+    std::string displayedText() const override { return text(); }
     std::string_view className() const override { return "TextView"; }
 
   private:
     const FontMetrics& metrics() const;
     float maxOffset() const;
     void replace(TextRange range, std::string_view replacement);
-    void restartCaret();
-    void stopCaret();
 
-    std::string text_;
+    TextEditing edit_{*this};
     Font font_ = Font::system(12);
     Color textColor_ = Color::black();
     TextAlignment alignment_ = TextAlignment::Left;
     bool editable_ = true;
     TextInputTraits traits_;
     TextViewDelegate* delegate_ = nullptr;
-    bool editing_ = false;
-    mutable bool askingDelegate_ = false;
-    bool caretOn_ = false;
-    std::shared_ptr<UiTimer> caretTimer_;
     float offset_ = 0;
     // Touch tracking
     Point touchStart_;

@@ -1,7 +1,13 @@
-// UTF-8 helpers for text input.
+// UTF-8 helpers for text input and the editing state of the text views.
 #include "platform/ui/utf8_edit.h"
 
+#include <cassert>
 #include <cstdint>
+
+#include "platform/run_loop.h"
+#include "platform/ui/clock.h"
+#include "platform/ui/view.h"
+#include "platform/ui/window.h"
 
 namespace ui {
 
@@ -73,6 +79,78 @@ std::size_t characterCount(std::string_view utf8) {
     std::size_t n = 0;
     for (char c : utf8) n += isContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
     return n;
+}
+
+TextEditing::~TextEditing() {
+    stopCaret();
+}
+
+void TextEditing::setText(std::string utf8) {
+    text_ = std::move(utf8);
+    owner_.setNeedsDisplay();
+}
+
+bool TextEditing::mayBegin(const std::function<bool()>& ask) const {
+    if (!ask || asking_) return true;
+    asking_ = true;
+    const bool allowed = ask();
+    asking_ = false;
+    return allowed;
+}
+
+void TextEditing::begin() {
+    assert(zplatform::RunLoop::isMainThread());
+    editing_ = true;
+    restartCaret();
+    owner_.setNeedsDisplay();
+}
+
+void TextEditing::end() {
+    editing_ = false;
+    stopCaret();
+    owner_.setNeedsDisplay();
+}
+
+void TextEditing::ownerMovedToWindow() {
+    if (editing_ && !owner_.window()) {
+        owner_.resignFirstResponder();
+        // Out of the window the responder chain may not reach the view any more.
+        if (editing_) owner_.didResignFirstResponder();
+    }
+    restartCaret();
+}
+
+TextRange TextEditing::lastCharacterRange() const {
+    const std::size_t n = lastCharacterLength(text_);
+    return {text_.size() - n, n};
+}
+
+bool TextEditing::replace(TextRange range, std::string_view replacement,
+                          const std::function<bool(TextRange, const std::string&)>& allow) {
+    std::string repl(replacement);
+    if (allow && !allow(range, repl)) return false;
+    text_.replace(range.location, range.length, repl);
+    restartCaret();
+    owner_.setNeedsDisplay();
+    return true;
+}
+
+void TextEditing::restartCaret() {
+    stopCaret();
+    if (!editing_) return;
+    caretOn_ = true;
+    Window* w = owner_.window();
+    if (!w) return;
+    caretTimer_ = w->clock().scheduledTimer(kCaretBlinkSeconds, true, [this](UiTimer&) {
+        caretOn_ = !caretOn_;
+        owner_.setNeedsDisplay();
+    });
+}
+
+void TextEditing::stopCaret() {
+    if (caretTimer_) caretTimer_->invalidate();
+    caretTimer_.reset();
+    caretOn_ = false;
 }
 
 } // namespace ui

@@ -170,9 +170,10 @@ void View::placeSubview(std::shared_ptr<View> view, const std::function<size_t()
     if (oldWindow && oldWindow != newWindow) oldWindow->viewWillLeave(view.get());
     view->detachFromSuperview();
     size_t index = std::min(position(), subviews_.size());
-    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), view);
-    view->superview_ = this;
-    if (oldWindow != newWindow) view->notifyWindowChanged();
+    View* added = view.get();
+    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), std::move(view));
+    added->superview_ = this;
+    if (oldWindow != newWindow) added->notifyWindowChanged();
     setNeedsLayout();
     setNeedsDisplay();
 }

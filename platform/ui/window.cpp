@@ -88,7 +88,7 @@ void Window::viewWillLeave(View* view) {
     if (firstResponder_ && firstResponder_->isDescendantOf(view)) setFirstResponder(nullptr);
 }
 
-void Window::presentModal(std::shared_ptr<View> view) {
+void Window::presentModal(const std::shared_ptr<View>& view) {
     if (!view || view.get() == this) return;
     Window* oldWindow = view->window();
     if (oldWindow && oldWindow != this) oldWindow->viewWillLeave(view.get());

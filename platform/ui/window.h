@@ -65,7 +65,7 @@ class Window : public View {
     View* firstResponder() const { return firstResponder_; }
 
     // --- Modal layer (alerts, action sheets, pickers shown over everything) ---
-    void presentModal(std::shared_ptr<View> view);
+    void presentModal(const std::shared_ptr<View>& view);
     void dismissModal(const View* view);
     const std::vector<std::shared_ptr<View>>& modalViews() const { return modal_; }
 

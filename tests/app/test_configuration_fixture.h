@@ -2,8 +2,8 @@
 // store, a documents directory and a package directory.
 #pragma once
 
+#include "app/persisted_keys.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
 #include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 

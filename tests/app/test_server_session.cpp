@@ -1,10 +1,7 @@
 // The shell's server session against the reference content server on loopback: OPEN, shared
 // session id, events, CLOSE, the notification shown once, the configuration update cached, and
 // a server that is down.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,9 +10,10 @@
 #include <fstream>
 #include <regex>
 
+#include "app/persisted_keys.h"
 #include "app/server_session.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
+#include "loopback_socket.h"
 #include "platform/notification_center.h"
 #include "platform/text_date.h"
 #include "platform/user_defaults.h"
@@ -243,31 +241,7 @@ TEST_F(SessionTest, ServerDownGivesNoSessionAndTheLaunchGoesOn) {
     EXPECT_TRUE(session->finishPendingExchanges(1));
 }
 
-// A loopback port that accepts connections (the kernel's backlog) but never answers.
-class SilentListener {
-  public:
-    SilentListener() {
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-            listen(fd_, 8) == 0 && getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-            port_ = ntohs(a.sin_port);
-    }
-    ~SilentListener() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    SilentListener(const SilentListener&) = delete;
-    SilentListener& operator=(const SilentListener&) = delete;
-    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-    int port() const { return port_; }
-
-  private:
-    int fd_ = -1;
-    int port_ = 0;
-};
+using SilentListener = ts::SilentLoopbackListener;
 
 TEST_F(SessionTest, StalledServerTimesOutWithoutSession) {
     SilentListener silent;

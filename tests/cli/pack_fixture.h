@@ -97,7 +97,7 @@ class PackFixture : public ::testing::Test {
                       const std::string& name = "t.mxp4", mxpack::BuildReport* report = nullptr) {
         mxpack::Description d;
         if (!parse(j, d, lastError)) return "";
-        const std::string path = dir.file(name);
+        std::string path = dir.file(name);
         if (!mxpack::writePackage(d, options, path, report, lastError)) return "";
         return path;
     }

@@ -1,6 +1,6 @@
 // The demo packages built at build time: they load, take the frequency path, sound (without
-// clipping), let each home box drive one layer, vary from section to section, and the mix
-// table's skins pin audibly different variants.
+// clipping), let each home box drive one layer, vary from section to section, the mix table's
+// skins pin audibly different variants, and what they play is pinned by digests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mxp4/mxp4.h"
+#include "mxp4/mxp4_inspect.h"
 #include "package.h"
 
 namespace {
@@ -227,6 +228,73 @@ TEST(DemoPackages, MixTableSkinsPinAudibleVariants) {
                 std::min(rmsDb(renders[a].samples.data(), n), rmsDb(renders[b].samples.data(), n));
             EXPECT_GT(rmsDb(diff.data(), n), quieter - 6.0) << a << " vs " << b;
         }
+}
+
+// FNV-1a over the little-endian bytes of the samples.
+uint64_t digest(const std::vector<int16_t>& samples) {
+    uint64_t h = 14695981039346656037ull;
+    for (int16_t s : samples)
+        for (int shift : {0, 8}) h = (h ^ ((uint16_t(s) >> shift) & 0xFF)) * 1099511628211ull;
+    return h;
+}
+
+// What the engine plays, pinned: 30 s of each demo package on both mixing paths, in two settings
+// each (two skins of the mix table's song; the home music as it starts, and with the news and
+// mix boxes muted). A change to the engine, the builder, the encoder or the demo synthesizer
+// that changes a digest is a change of what users hear: say why in its commit, then update the
+// table from the test's failure message.
+TEST(DemoPackages, RenderDigestsArePinned) {
+    struct Golden {
+        const char* package;
+        int path;
+        const char* setting;
+        uint64_t digest;
+    };
+    const Golden kGolden[] = {
+        {"home_2010", MXP4_PATH_SAMPLE, "start", 0x0dd7d04feb8f02eaull},
+        {"home_2010", MXP4_PATH_SAMPLE, "boxes", 0xa70e053b1a6eaceaull},
+        {"home_2010", MXP4_PATH_AUTO, "start", 0x57dd5c5a8b392ea2ull},
+        {"home_2010", MXP4_PATH_AUTO, "boxes", 0xd08f6f9ce660070eull},
+        {"home", MXP4_PATH_SAMPLE, "start", 0xa0f2d3a0aab9987dull},
+        {"home", MXP4_PATH_SAMPLE, "boxes", 0xe7221be2de79363eull},
+        {"home", MXP4_PATH_AUTO, "start", 0xc7ca769b5005c38full},
+        {"home", MXP4_PATH_AUTO, "boxes", 0x3e0dec2c1943de75ull},
+        {"mxt_2010", MXP4_PATH_SAMPLE, "skin1", 0x5cb924bf3cf47fd0ull},
+        {"mxt_2010", MXP4_PATH_SAMPLE, "skin3", 0x11b12aecc536467eull},
+        {"mxt_2010", MXP4_PATH_AUTO, "skin1", 0x09bc0b49c29018feull},
+        {"mxt_2010", MXP4_PATH_AUTO, "skin3", 0xdfac32c87af48ebfull},
+    };
+    constexpr int kPull = 8820; // frames per pull, as the players and `mxp4 render` pull
+    std::string table;
+    bool same = true;
+    for (const Golden& g : kGolden) {
+        PackagePtr p = load(g.package);
+        ASSERT_TRUE(p);
+        mxp4_info info;
+        ASSERT_EQ(mxp4GetInfo(p.get(), &info), 0);
+        ASSERT_TRUE(info.freq) << g.package; // AUTO is the frequency path
+        ASSERT_EQ(mxp4SetMixPath(p.get(), g.path), 0);
+        const std::string setting = g.setting;
+        if (setting == "boxes") {
+            ASSERT_EQ(mxp4AudiotrackVol(p.get(), 0, 0, 0), 0);
+            ASSERT_EQ(mxp4AudiotrackVol(p.get(), 3, 0, 0), 0);
+        } else if (setting.rfind("skin", 0) == 0) {
+            mxp4SkinSelect(p.get(), setting[4] - '0', 1, 0);
+        }
+        std::vector<int16_t> samples(size_t(30 * 44100) * 2);
+        for (size_t done = 0; done < samples.size() / 2; done += kPull) {
+            const int n = int(std::min<size_t>(kPull, samples.size() / 2 - done));
+            mxp4NextBufferN(p.get(), samples.data() + 2 * done, n);
+        }
+        const uint64_t d = digest(samples);
+        same = same && d == g.digest;
+        char row[160];
+        std::snprintf(row, sizeof row, "        {\"%s\", %s, \"%s\", 0x%016llxull},\n", g.package,
+                      g.path == MXP4_PATH_SAMPLE ? "MXP4_PATH_SAMPLE" : "MXP4_PATH_AUTO", g.setting,
+                      static_cast<unsigned long long>(d));
+        table += row;
+    }
+    EXPECT_TRUE(same) << "what the demo packages play has changed; the new digests:\n" << table;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "mxp4/mxp4.h"
 #include "test_support.h"
 
 namespace {
@@ -16,6 +17,7 @@ using nlohmann::json;
 struct ToolRun {
     int status = -1;
     std::string out;
+    std::string err;
 };
 
 // Runs a built tool with the given arguments (each single-quoted), capturing stdout. Sanitizer
@@ -36,9 +38,9 @@ ToolRun runTool(const char* tool, const std::vector<std::string>& args,
     int st = pclose(f);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     std::vector<uint8_t> err = ts::readBytes(errFile);
-    std::string errText(err.begin(), err.end());
-    EXPECT_EQ(errText.find("Sanitizer"), std::string::npos) << errText;
-    EXPECT_EQ(errText.find("runtime error"), std::string::npos) << errText;
+    r.err.assign(err.begin(), err.end());
+    EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
     return r;
 }
 
@@ -331,6 +333,48 @@ TEST(Mxp4Play, DummyDriverIsNotADevice) {
               0);
     EXPECT_NE(runTool(MXP4_TOOL, {"play", dir.file("absent.mxp4")}, "SDL_AUDIODRIVER=dummy").status,
               0);
+}
+
+// The loader takes any sample rate; the tools refuse one that no output can play, saying why,
+// and accept both ends of the playable range.
+TEST(Mxp4Render, RefusesAPackageWhoseRateCannotPlay) {
+    ts::TempDir dir;
+    for (int64_t rate :
+         {-1LL, 1LL, 7999LL, 192001LL, 2147483647LL, -2147483648LL, 8000LL, 192000LL}) {
+        SCOPED_TRACE(rate);
+        mxp4w::PackageWriter w = ts::makeSimplePackage();
+        w.header[6] = static_cast<int32_t>(rate);
+        const std::string pkg = ts::writePackage(w, dir, "rate" + std::to_string(rate) + ".mxp4");
+        int code = -1;
+        mxp4_package* p = mxp4LoaderDiag(pkg.c_str(), 1, &code);
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(mxp4SampleRate(p), rate);
+        const bool playable = mxp4SampleRatePlayable(mxp4SampleRate(p)) != 0;
+        mxp4Release(p);
+        EXPECT_EQ(playable, rate == 8000 || rate == 192000);
+
+        const std::string out = dir.file("rate.wav");
+        std::remove(out.c_str());
+        ToolRun render = mxp4({"render", pkg, "-o", out, "--seconds", "0.5"});
+        ToolRun info = mxp4({"info", pkg, "--json"});
+        ToolRun solve = mxp4({"solve", pkg, "--sections", "2"});
+        if (playable) {
+            EXPECT_EQ(render.status, 0) << render.err;
+            EXPECT_EQ(ts::readBytes(out).size(), 44u + size_t(rate / 2) * 4);
+            EXPECT_EQ(info.status, 0);
+            EXPECT_EQ(solve.status, 0);
+            continue;
+        }
+        const std::string why = "sample rate " + std::to_string(rate) + " Hz is not playable";
+        EXPECT_EQ(render.status, 1);
+        EXPECT_NE(render.err.find(why), std::string::npos) << render.err;
+        EXPECT_TRUE(ts::readBytes(out).empty());
+        EXPECT_EQ(solve.status, 1);
+        EXPECT_NE(solve.err.find(why), std::string::npos) << solve.err;
+        EXPECT_EQ(info.status, 1);
+        EXPECT_EQ(parse(info)["verdict"], "sample rate " + std::to_string(rate));
+        EXPECT_NE(info.err.find(why), std::string::npos) << info.err;
+    }
 }
 
 TEST(Mxp4Render, RejectsBadRequests) {

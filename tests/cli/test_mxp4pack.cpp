@@ -2,6 +2,7 @@
 // table entry, in every resource encoding, embedded or beside the package.
 #include <filesystem>
 
+#include "mxp4/mxp4_inspect.h"
 #include "mxp4pack/wav_input.h"
 #include "pack_fixture.h"
 #include "package.h"
@@ -51,6 +52,57 @@ TEST_F(PackBuild, EveryEncodingLoadsAndPlays) {
         EXPECT_EQ(p->mix->freq, c.freq);
         EXPECT_GT(renderPeak(p.get(), 4), 1000);
     }
+}
+
+// Every Vorbis clip gets 256 samples of silence and starts that much earlier, so that the
+// frequency path, which sums a stream's first two packets into one block, plays a clip that
+// starts on a hit as the sample path does.
+TEST_F(PackBuild, VorbisClipsStartCleanlyOnTheFrequencyPath) {
+    const int kSection = 8192;
+    ASSERT_TRUE(
+        ts::writeBytes(dir.file("hit.wav"),
+                       mxp4w::wavBytes(ts::decayingTone(kSection, 2, 330, 0.5, 0.05), 2, 44100)));
+    json j = json::parse(R"({
+      "name": "hit", "tempo": { "samplesPerBeat": 2048 },
+      "tracks": [ { "name": "form", "node": "form", "master": true, "user": false },
+                  { "name": "hit", "node": "hit" } ],
+      "nodes": [ { "name": "form", "options": [ { "name": "s", "clip": "section" } ] },
+                 { "name": "hit", "options": [ { "name": "h", "clip": "hit" } ] } ],
+      "clipDefaults": { "sectionLength": { "bars": 1 } },
+      "clips": [ { "name": "section" }, { "name": "hit", "file": "hit.wav", "startOffset": 64 } ]
+    })");
+    for (mxpack::Encoding e : {mxpack::Encoding::Vorbis, mxpack::Encoding::Wav}) {
+        const bool vorbis = e == mxpack::Encoding::Vorbis;
+        const std::string path = build(j, withEncoding(e), vorbis ? "hv.mxp4" : "hw.mxp4");
+        ASSERT_FALSE(path.empty()) << lastError;
+        int code = -99;
+        PackagePtr p = load(path, 1, &code);
+        ASSERT_TRUE(p) << code;
+        const mx::Clip& hit = p->clips.items[1];
+        EXPECT_EQ(hit.startOffset, vorbis ? 64 - 256 : 64);
+        EXPECT_EQ(hit.audioLength, vorbis ? kSection + 256 : kSection);
+        EXPECT_EQ(hit.sectionLength, kSection);
+    }
+
+    // Both paths from the first frame past the one the frequency path starts with: two clip
+    // starts, each on its hit.
+    PackagePtr freq = load(dir.file("hv.mxp4"), 1, nullptr);
+    PackagePtr sample = load(dir.file("hv.mxp4"), 1, nullptr);
+    ASSERT_TRUE(freq && sample);
+    ASSERT_TRUE(freq->mix->freq);
+    ASSERT_EQ(mxp4SetMixPath(sample.get(), MXP4_PATH_SAMPLE), 0);
+    std::vector<int16_t> f(3 * 2 * MXP4_BUFFER_FRAMES), s(f.size());
+    for (int b = 0; b < 3; ++b) {
+        mxp4NextBuffer(freq.get(), f.data() + b * 2 * MXP4_BUFFER_FRAMES);
+        mxp4NextBuffer(sample.get(), s.data() + b * 2 * MXP4_BUFFER_FRAMES);
+    }
+    double signal = 0, error = 0;
+    for (size_t i = 2 * 1536; i < f.size(); ++i) {
+        signal += double(s[i]) * s[i];
+        error += (double(s[i]) - f[i]) * (double(s[i]) - f[i]);
+    }
+    ASSERT_GT(signal / double(f.size()), 1e5) << "the mix is nearly silent";
+    EXPECT_GT(10 * std::log10(signal / std::max(error, 1.0)), 40.0);
 }
 
 TEST_F(PackBuild, NamesResolveToTableEntries) {

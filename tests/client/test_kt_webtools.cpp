@@ -288,7 +288,7 @@ TEST(ImageHeader, FormatsAndSizes) {
     EXPECT_EQ(g->height, 1);
 
     // SOI, an APP0 segment, then a baseline frame header of 67 x 40.
-    std::string jpeg("\xff\xd8\xff\xe0\x00\x04xx\xff\xc0\x00\x11\x08\x00\x28\x00\x43\x03", 19);
+    std::string jpeg("\xff\xd8\xff\xe0\x00\x04xx\xff\xc0\x00\x11\x08\x00\x28\x00\x43\x03", 18);
     auto j = imageFromData(jpeg);
     ASSERT_TRUE(j);
     EXPECT_EQ(j->width, 67);

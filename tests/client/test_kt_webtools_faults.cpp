@@ -3,10 +3,6 @@
 // synchronous wait and the completion notice, including notice/watchdog races.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,6 +15,7 @@
 #include "client/base64.h"
 #include "client/cipher.h"
 #include "client/kt_webtools.h"
+#include "loopback_socket.h"
 #include "platform/notification_center.h"
 #include "platform/reachability.h"
 #include "platform/run_loop.h"
@@ -34,118 +31,14 @@ double since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-bool sendAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 std::string httpReply(std::string_view body, int status = 200) {
     return "HTTP/1.1 " + std::to_string(status) +
            " X\r\nContent-Length: " + std::to_string(body.size()) +
            "\r\nConnection: close\r\n\r\n" + std::string(body);
 }
 
-// A loopback HTTP server whose every answer is scripted: the responder gets the connection and
-// the request body, writes what it likes and returns; the connection is then closed. Responders
-// that wait must poll stopping().
-class ScriptedServer {
-  public:
-    using Responder = std::function<void(ScriptedServer&, int fd, const std::string& body)>;
-
-    explicit ScriptedServer(Responder responder) : responder_(std::move(responder)) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int one = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(listener_, 16);
-        socklen_t len = sizeof a;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-        acceptor_ = std::thread([this] { acceptLoop(); });
-    }
-    ~ScriptedServer() {
-        stop_ = true;
-        acceptor_.join();
-        for (auto& t : workers_) t.join();
-        ::close(listener_);
-    }
-
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-    bool stopping() const { return stop_; }
-    // Sleeps up to `seconds`, returning early when the server stops.
-    void pause(double seconds) {
-        auto end = Clock::now() + std::chrono::duration<double>(seconds);
-        while (!stop_ && Clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    std::vector<std::string> bodies() {
-        std::lock_guard lock(mutex_);
-        return bodies_;
-    }
-    std::vector<std::string> targets() {
-        std::lock_guard lock(mutex_);
-        return targets_;
-    }
-
-  private:
-    void acceptLoop() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            int fd = ::accept(listener_, nullptr, nullptr);
-            if (fd < 0) continue;
-            workers_.emplace_back([this, fd] { serve(fd); });
-        }
-    }
-    void serve(int fd) {
-        std::string in;
-        std::size_t headerEnd = std::string::npos;
-        std::size_t need = 0;
-        char buf[4096];
-        auto deadline = Clock::now() + std::chrono::seconds(5);
-        while (!stop_ && Clock::now() < deadline) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0) continue;
-            ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) break;
-            in.append(buf, static_cast<std::size_t>(n));
-            if (headerEnd == std::string::npos) {
-                headerEnd = in.find("\r\n\r\n");
-                if (headerEnd == std::string::npos) continue;
-                auto cl = in.find("Content-Length: ");
-                if (cl != std::string::npos && cl < headerEnd)
-                    need = std::stoul(in.substr(cl + 16));
-            }
-            if (in.size() >= headerEnd + 4 + need) break;
-        }
-        std::string body = headerEnd == std::string::npos ? "" : in.substr(headerEnd + 4);
-        {
-            std::lock_guard lock(mutex_);
-            bodies_.push_back(body);
-            auto sp = in.find(' ');
-            targets_.push_back(
-                sp == std::string::npos ? "" : in.substr(sp + 1, in.find(' ', sp + 1) - sp - 1));
-        }
-        responder_(*this, fd, body);
-        ::close(fd);
-    }
-
-    Responder responder_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread acceptor_;
-    std::vector<std::thread> workers_;
-    std::mutex mutex_;
-    std::vector<std::string> bodies_, targets_;
-};
+using ScriptedServer = ts::ScriptedLoopbackServer;
+using ts::sendAll;
 
 std::string enciphered(const std::string& xml) {
     return KT_EncryptWithBase64(xml, kCipherKey);
@@ -154,7 +47,7 @@ std::string enciphered(const std::string& xml) {
 const std::string kOpenReply = "<Omnivale><result status=\"ok\"/><sessionID>S 42\n</sessionID>"
                                "</Omnivale>";
 
-ScriptedServer::Responder replyWith(std::string body, int status = 200, double delay = 0) {
+ScriptedServer::Responder replyWith(const std::string& body, int status = 200, double delay = 0) {
     return [body, status, delay](ScriptedServer& s, int fd, const std::string&) {
         if (delay > 0) s.pause(delay);
         sendAll(fd, httpReply(body, status));
@@ -207,18 +100,6 @@ std::vector<Fault> faults() {
          replyWith(enciphered("<Omnivale><result status=\"error\"/></Omnivale>"), 500), false, true,
          true},
     };
-}
-
-int closedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 class FakeInterfaces : public zplatform::InterfaceSource {
@@ -366,7 +247,7 @@ TEST_F(WebtoolsNet, FaultsEndWithinTheirTimeOut) {
 }
 
 TEST_F(WebtoolsNet, RefusedConnection) {
-    auto wt = client("http://127.0.0.1:" + std::to_string(closedPort()) + "/", 1.0);
+    auto wt = client("http://127.0.0.1:" + std::to_string(ts::closedLoopbackPort()) + "/", 1.0);
     auto start = Clock::now();
     EXPECT_FALSE(wt->KT_startApplicationWithToken(std::nullopt));
     EXPECT_LT(since(start), 2.0);
@@ -462,7 +343,8 @@ TEST_F(WebtoolsNet, ThroughputProbeAndImages) {
     EXPECT_EQ(image->height, 3);
     EXPECT_EQ(wt->timeout(), 7);
 
-    auto refused = client("http://127.0.0.1:" + std::to_string(closedPort()) + "/", 1.0);
+    auto refused =
+        client("http://127.0.0.1:" + std::to_string(ts::closedLoopbackPort()) + "/", 1.0);
     EXPECT_EQ(refused->KT_testNetwork(true), "");
     EXPECT_EQ(defaults_->stringForKey("Zephrun_NetworkType").value_or("<none>"), "");
     EXPECT_EQ(defaults_->stringForKey("Zephrun_NetworkDebit").value_or(""), "edge");

@@ -111,7 +111,7 @@ TEST(FileSource, OpenIntoCallerStorageOwnsNothing) {
     ASSERT_TRUE(ts::writeBytes(dir.file("a.bin"), data));
     std::vector<uint8_t> buffer(_FSRCBUFLEN);
     mx::FileSource src;
-    ASSERT_EQ(mx::fsrcopenInto(&src, buffer.data(), dir.file("a.bin").c_str()), 1);
+    ASSERT_EQ(mx::fsrcopenInto(&src, buffer.data(), dir.file("a.bin").c_str()), 0);
     EXPECT_FALSE(src.ownsBuffer);
     EXPECT_FALSE(src.ownsSelf);
     uint8_t got[100];
@@ -120,7 +120,7 @@ TEST(FileSource, OpenIntoCallerStorageOwnsNothing) {
     mx::fsrcclose(&src); // must not free the caller's storage
     EXPECT_EQ(src.fd, -1);
     EXPECT_EQ(mx::fsrcread(got, 1, 1, &src), 0u);
-    EXPECT_EQ(mx::fsrcopenInto(&src, buffer.data(), dir.file("missing.bin").c_str()), 0);
+    EXPECT_EQ(mx::fsrcopenInto(&src, buffer.data(), dir.file("missing.bin").c_str()), -1);
 }
 
 TEST(FileSource, RootPathPrefixesRelativePaths) {

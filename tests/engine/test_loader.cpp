@@ -2,6 +2,8 @@
 // counts and sizes, and the accessors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -397,6 +399,101 @@ TEST_F(LoaderTest, SkinNamesAndSelection) {
     EXPECT_EQ(p->skins.items[2].selected, 0);
     mxp4SkinSelect(p, 7, 1, 0);
     EXPECT_EQ(p->skins.items[1].selected, 1);
+}
+
+// A datasource over bytes that counts its close calls and may refuse to seek, as a stream being
+// received would.
+struct ByteStream {
+    Bytes bytes;
+    size_t at = 0;
+    int closes = 0;
+
+    static size_t read(void* ptr, size_t size, size_t n, void* user) {
+        auto* s = static_cast<ByteStream*>(user);
+        size_t count = std::min(n, (s->bytes.size() - s->at) / size);
+        std::memcpy(ptr, s->bytes.data() + s->at, count * size);
+        s->at += count * size;
+        return count;
+    }
+    static int seek(void* user, int64_t offset, int whence) {
+        auto* s = static_cast<ByteStream*>(user);
+        int64_t base = whence == SEEK_END   ? static_cast<int64_t>(s->bytes.size())
+                       : whence == SEEK_CUR ? static_cast<int64_t>(s->at)
+                                            : 0;
+        if (base + offset < 0) return -1;
+        s->at = static_cast<size_t>(base + offset);
+        return 0;
+    }
+    static int64_t tell(void* user) {
+        return static_cast<int64_t>(static_cast<ByteStream*>(user)->at);
+    }
+    static int close(void* user) { return ++static_cast<ByteStream*>(user)->closes, 0; }
+    mxp4_callbacks callbacks(bool seekable) const {
+        return {read, seekable ? seek : nullptr, seekable ? tell : nullptr, close};
+    }
+};
+
+std::vector<int16_t> renderBuffers(mxp4_package* p, int buffers) {
+    std::vector<int16_t> out(size_t(buffers) * 2 * MXP4_BUFFER_FRAMES);
+    for (int b = 0; b < buffers; ++b)
+        mxp4NextBuffer(p, out.data() + size_t(b) * 2 * MXP4_BUFFER_FRAMES);
+    return out;
+}
+
+// A package in memory or behind callbacks loads, is judged and plays as the same file would.
+TEST_F(LoaderTest, MemoryAndCallbackLoadsMatchFileLoads) {
+    for (bool ogg : {false, true}) {
+        SCOPED_TRACE(ogg ? "ogg" : "wav");
+        Bytes bytes = ts::makeSimplePackage({.ogg = ogg}).build();
+        Package file;
+        loadBytes(file, bytes);
+        ASSERT_NE(file.p, nullptr) << file.code;
+        Package memory;
+        memory.p = mxp4LoaderMemory(bytes.data(), bytes.size(), 1, &memory.code);
+        ASSERT_NE(memory.p, nullptr) << memory.code;
+        EXPECT_EQ(memory.p->mix->freq, file.p->mix->freq);
+        ByteStream stream{bytes};
+        Package callbacks;
+        callbacks.p = mxp4LoaderCallbacks(&stream, stream.callbacks(true), 1, &callbacks.code);
+        ASSERT_NE(callbacks.p, nullptr) << callbacks.code;
+
+        const std::vector<int16_t> expected = renderBuffers(file.p, 6);
+        ASSERT_NE(std::count(expected.begin(), expected.end(), 0), std::ssize(expected));
+        EXPECT_EQ(renderBuffers(memory.p, 6), expected);
+        EXPECT_EQ(renderBuffers(callbacks.p, 6), expected);
+    }
+
+    Bytes good = ts::makeSimplePackage().build();
+    Bytes magic = good;
+    magic[0] = 'x';
+    Bytes forged = good;
+    put32(forged, chunkAt(forged, 3) + 8, 0x7fffffff); // bounded by the size the stream tells
+    for (const auto& [bytes, code] :
+         {std::pair{magic, int(mx::kLoadBadMagic)}, std::pair{forged, int(mx::kLoadShortRead)}}) {
+        int got = 0;
+        EXPECT_EQ(mxp4LoaderMemory(bytes.data(), bytes.size(), 1, &got), nullptr);
+        EXPECT_EQ(got, code);
+    }
+    int got = 0;
+    EXPECT_EQ(mxp4LoaderMemory(nullptr, 10, 1, &got), nullptr);
+    EXPECT_EQ(got, mx::kLoadCannotOpen);
+}
+
+TEST_F(LoaderTest, CallbacksAreClosedOnceWhateverTheOutcome) {
+    ByteStream refused{Bytes{'m', 'x', 'p', '5'}};
+    int code = 0;
+    EXPECT_EQ(mxp4LoaderCallbacks(&refused, refused.callbacks(true), 1, &code), nullptr);
+    EXPECT_EQ(refused.closes, 1);
+
+    // A stream that cannot seek still loads; resources it has read past stay silent.
+    ByteStream forward{ts::makeSimplePackage({.skins = 2}).build()};
+    mxp4_package* p = mxp4LoaderCallbacks(&forward, forward.callbacks(false), 1, &code);
+    ASSERT_NE(p, nullptr) << code;
+    EXPECT_EQ(mxp4SkinNb(p), 2);
+    renderBuffers(p, 4);
+    EXPECT_EQ(forward.closes, 0);
+    mxp4Release(p);
+    EXPECT_EQ(forward.closes, 1);
 }
 
 TEST_F(LoaderTest, CompressorFollowsTheHeader) {

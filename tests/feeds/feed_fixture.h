@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "app/persisted_keys.h"
 #include "app/zephrun_configuration.h"
 #include "client/kt_webtools.h"
-#include "client/persisted_keys.h"
 #include "feeds/feed_delegate.h"
 #include "platform/notification_center.h"
 #include "platform/user_defaults.h"

@@ -77,7 +77,8 @@ struct ServedDevice {
         device = std::make_unique<TestDelegate>(dir.file("docs"), package);
     }
     // Before start(): `handler` answers id, every request recorded.
-    void handle(int id, std::function<zserver::WebRequestAnswer(const zserver::Action&)> handler) {
+    void handle(int id,
+                const std::function<zserver::WebRequestAnswer(const zserver::Action&)>& handler) {
         server->setWebRequest(id, [this, handler](const zserver::Action& a) {
             record.note(a);
             return handler(a);

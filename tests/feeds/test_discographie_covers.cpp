@@ -2,11 +2,10 @@
 // service of the test's own that answers by the address it is asked for.
 #include <gtest/gtest.h>
 
-#include <httplib.h>
-
-#include <thread>
+#include <mutex>
 
 #include "feeds/discographie.h"
+#include "loopback_http.h"
 #include "platform/atomic_file.h"
 #include "served_device.h"
 
@@ -38,26 +37,16 @@ class ResizeService {
         };
         http_.Get("/resize.aspx", handler);
         http_.Post("/resize.aspx", handler);
-        port_ = http_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { http_.listen_after_bind(); });
-        while (!http_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        http_.start();
     }
-    ~ResizeService() {
-        http_.stop();
-        thread_.join();
-    }
-    std::string prefix() const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/resize.aspx?";
-    }
+    std::string prefix() const { return http_.url("/resize.aspx?"); }
     std::vector<std::string> queries() const {
         std::lock_guard lock(mutex_);
         return queries_;
     }
 
   private:
-    httplib::Server http_;
-    int port_ = 0;
-    std::thread thread_;
+    ts::LoopbackHttpServer http_;
     mutable std::mutex mutex_;
     std::vector<std::string> queries_;
 };

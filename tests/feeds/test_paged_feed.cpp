@@ -24,7 +24,7 @@ using ItemFeed = PagedFeed<Item>;
 bool parseItems(std::string_view document, FeedContent<Item>& content) {
     bool sawList = false;
     std::optional<std::string> buffer;
-    kt::detail::XmlEvents events;
+    kt::XmlEvents events;
     events.startElement = [&](const char* name, const char** attributes) {
         std::string_view n(name);
         if (n == "items") {
@@ -45,7 +45,7 @@ bool parseItems(std::string_view document, FeedContent<Item>& content) {
         content.list->push_back(std::make_shared<Item>(Item{*buffer}));
         buffer.reset();
     };
-    kt::detail::parseXml(document, events);
+    kt::parseXml(document, events);
     return sawList;
 }
 

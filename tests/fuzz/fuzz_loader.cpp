@@ -1,4 +1,4 @@
-// libFuzzer target: any bytes as a package file, loaded, inspected and rendered.
+// libFuzzer target: any bytes as a package in memory, loaded, inspected and rendered.
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -7,13 +7,11 @@
 
 namespace {
 
-// A directory of this process only, so that parallel fuzzing jobs never share the input file
-// and resources named by an input resolve to nothing.
+// An empty directory of this process only, as the root of resource files, so that the names an
+// input gives its resources resolve to nothing.
 std::string dir;
-std::string input;
 
 void cleanup() {
-    unlink(input.c_str());
     rmdir(dir.c_str());
 }
 
@@ -24,12 +22,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mxp4fuzz.XXXXXX";
     if (!mkdtemp(pattern.data())) std::abort();
     dir = pattern;
-    input = dir + "/input.mxp4";
+    fileInit((dir + "/").c_str());
     std::atexit(cleanup);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!fuzz::runOne(data, size, input)) std::abort();
+    fuzz::runOne(data, size);
     return 0;
 }

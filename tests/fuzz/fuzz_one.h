@@ -1,8 +1,7 @@
-// One fuzz input, shared by the fuzzer and the regression test: the bytes are loaded from a file
+// One fuzz input, shared by the fuzzer and the regression test: the bytes are loaded from memory
 // info-only and for playback, the accessors are walked and a few buffers are rendered.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,20 +20,15 @@ inline void touchAccessors(mxp4_package* p) {
     sink = sink + std::string(mxp4String(p, 0)).size() + static_cast<size_t>(mxp4SampleRate(p));
 }
 
-// Returns false only when the input could not be written to `path`.
-inline bool runOne(const uint8_t* data, size_t size, const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
-    written = std::fclose(f) == 0 && written;
-    if (!written) return false;
-
-    if (mxp4_package* info = mxp4Loader(path.c_str(), 0)) {
+// Resources kept beside a package are looked up under the engine's root path: callers point it
+// at an empty directory, so that names in an input resolve to nothing.
+inline void runOne(const uint8_t* data, size_t size) {
+    if (mxp4_package* info = mxp4LoaderMemory(data, size, 0, nullptr)) {
         touchAccessors(info);
         mxp4SkinSelect(info, 0, 1, 1);
         mxp4Release(info);
     }
-    if (mxp4_package* p = mxp4Loader(path.c_str(), 1)) {
+    if (mxp4_package* p = mxp4LoaderMemory(data, size, 1, nullptr)) {
         touchAccessors(p);
         mxp4SkinSelect(p, 0, 1, 1);
         std::vector<int16_t> out(2 * MXP4_BUFFER_FRAMES);
@@ -43,7 +37,6 @@ inline bool runOne(const uint8_t* data, size_t size, const std::string& path) {
         mxp4Progress(p, mxp4Counter(p, 0), &length, &offset);
         mxp4Release(p);
     }
-    return true;
 }
 
 } // namespace fuzz

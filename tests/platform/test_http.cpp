@@ -6,18 +6,13 @@
 #include "platform/run_loop.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
+
+#include "loopback_http.h"
+#include "loopback_socket.h"
 
 using namespace zplatform;
 using Clock = std::chrono::steady_clock;
@@ -69,7 +64,7 @@ class LocalServer {
             res.set_content("server trouble", "text/plain");
         });
         server_.Get("/stall", [this](const httplib::Request&, httplib::Response& res) {
-            waitForStop(std::chrono::seconds(20));
+            server_.waitForStop(std::chrono::seconds(20));
             res.set_content("too late", "text/plain");
         });
         // Announces 100 bytes, sends 10, then drops the connection.
@@ -84,60 +79,21 @@ class LocalServer {
         server_.Get("/drip", [this](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("text/plain", [this](size_t, httplib::DataSink& sink) {
                 for (int i = 0; i < 8; ++i) {
-                    if (waitForStop(std::chrono::milliseconds(100))) return false;
+                    if (server_.waitForStop(std::chrono::milliseconds(100))) return false;
                     if (!sink.write("drop;", 5)) return false;
                 }
                 sink.done();
                 return true;
             });
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        for (int i = 0; i < 500 && !server_.is_running(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        server_.start();
     }
 
-    ~LocalServer() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        cv_.notify_all();
-        server_.stop();
-        thread_.join();
-    }
-
-    std::string url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path) const { return server_.url(path); }
 
   private:
-    // True when the server is shutting down.
-    bool waitForStop(std::chrono::milliseconds d) {
-        std::unique_lock lock(mutex_);
-        return cv_.wait_for(lock, d, [this] { return stopping_; });
-    }
-
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    bool stopping_ = false;
+    ts::LoopbackHttpServer server_;
 };
-
-// A loopback port with nothing listening.
-int closedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
 
 struct Recorder : HttpConnectionDelegate {
     std::vector<std::string> events;
@@ -331,7 +287,8 @@ TEST_F(HttpTest, TruncatedReplyFailsAfterItsResponse) {
 
 TEST_F(HttpTest, RefusedConnectionFails) {
     Recorder rec;
-    HttpConnection c(get("http://127.0.0.1:" + std::to_string(closedPort()) + "/x"), rec);
+    HttpConnection c(get("http://127.0.0.1:" + std::to_string(ts::closedLoopbackPort()) + "/x"),
+                     rec);
     ASSERT_TRUE(rec.run(5));
     EXPECT_EQ(rec.events, std::vector<std::string>{"fail"});
     EXPECT_EQ(rec.error.code, HttpError::kCannotConnectToHost);
@@ -419,8 +376,8 @@ TEST_F(HttpTest, SynchronousWaitEndsWithTheTransferOrItsBudget) {
     EXPECT_GE(took, 0.9);
     EXPECT_LT(took, 2.0);
 
-    HttpResult refused =
-        sendSynchronousRequest(get("http://127.0.0.1:" + std::to_string(closedPort())), 5);
+    HttpResult refused = sendSynchronousRequest(
+        get("http://127.0.0.1:" + std::to_string(ts::closedLoopbackPort())), 5);
     EXPECT_TRUE(refused.completed);
     ASSERT_TRUE(refused.error);
     EXPECT_FALSE(refused.timedOut);

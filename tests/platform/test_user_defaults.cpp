@@ -90,8 +90,9 @@ TEST(DefaultsFile, MissingCorruptOrTruncatedFilesReadAsEmpty) {
     // Every proper prefix of a valid file is refused, so a torn write can never pass for data.
     for (size_t n = 0; n < good.size(); ++n)
         EXPECT_EQ(UserDefaults::parse(good.substr(0, n)), std::nullopt) << "prefix " << n;
-    for (std::string bad : {std::string("garbage"), good + "s\tc\td\n", std::string("\0\0\0", 3),
-                            good.substr(0, good.size() - 1) + "7\n"}) {
+    for (const std::string& bad :
+         {std::string("garbage"), good + "s\tc\td\n", std::string("\0\0\0", 3),
+          good.substr(0, good.size() - 1) + "7\n"}) {
         writeRaw(file, bad);
         UserDefaults d(file);
         EXPECT_TRUE(d.snapshot().empty());

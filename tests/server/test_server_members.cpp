@@ -100,15 +100,15 @@ TEST_F(Members, ZoneQueryEchoesTheRegionAndHoldsOnlyMembersInsideIt) {
     EXPECT_TRUE(ocean->members.empty());
 
     // Malformed or missing coordinates are refused.
-    for (auto bad : {Params{{"latitude", "north"},
-                            {"longitude", "2"},
-                            {"spanlatitude", "1"},
-                            {"spanlongitude", "1"}},
-                     Params{{"latitude", "91"},
-                            {"longitude", "2"},
-                            {"spanlatitude", "1"},
-                            {"spanlongitude", "1"}},
-                     Params{{"latitude", "48"}, {"longitude", "2"}}})
+    for (const auto& bad : {Params{{"latitude", "north"},
+                                   {"longitude", "2"},
+                                   {"spanlatitude", "1"},
+                                   {"spanlongitude", "1"}},
+                            Params{{"latitude", "91"},
+                                   {"longitude", "2"},
+                                   {"spanlatitude", "1"},
+                                   {"spanlongitude", "1"}},
+                            Params{{"latitude", "48"}, {"longitude", "2"}}})
         EXPECT_NE(server_.webRequest(kZone, bad).find(errorMarker(kZone)), std::string::npos);
 }
 
@@ -166,8 +166,8 @@ TEST_F(Members, HiddenOrMalformedRegistrations) {
     EXPECT_FALSE(ghost->visible);
     EXPECT_FALSE(hasLogin(*members(server_.webRequest(kZone, zone(0, 0, 2, 2)), kZone), "ghost"));
 
-    for (auto bad : {registration("", 45, 4, true), registration("x", 95, 4, true),
-                     registration(std::string(101, 'a'), 45, 4, true)})
+    for (const auto& bad : {registration("", 45, 4, true), registration("x", 95, 4, true),
+                            registration(std::string(101, 'a'), 45, 4, true)})
         EXPECT_NE(server_.webRequest(kConnexion, bad).find(errorMarker(kConnexion)),
                   std::string::npos);
     auto noPosition = registration("nopos", 45, 4, true);

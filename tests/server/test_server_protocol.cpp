@@ -78,7 +78,7 @@ class ServerTest : public ::testing::Test {
         fs::remove_all(dir_);
     }
 
-    void start(std::function<void(ContentServer&)> configure = {}) {
+    void start(const std::function<void(ContentServer&)>& configure = {}) {
         ServerOptions o;
         o.contentDir = dir_.string();
         o.dbPath = (dir_ / "sessions.db").string();

@@ -7,7 +7,7 @@
 #include "app/location/kt_cl_controller.h"
 #include "app/shell/login_overlay.h"
 #include "platform/run_loop.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/user_defaults.h"
 #include "server/member_store.h"
 

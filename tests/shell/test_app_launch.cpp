@@ -7,7 +7,7 @@
 #include "app/server_session.h"
 #include "app/shell/background_rotation.h"
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "feeds/news.h"
 #include "platform/ui/button.h"
 #include "platform/user_defaults.h"

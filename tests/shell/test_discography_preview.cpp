@@ -8,7 +8,7 @@
 #include "app/discography/discographie_track_cell.h"
 #include "app/discography/discographie_view_controller.h"
 #include "app/server_session.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/ui/activity_indicator_view.h"
 #include "platform/ui/button.h"
 #include "platform/ui/label.h"

@@ -2,7 +2,7 @@
 #include "app_fixture.h"
 
 #include "app/zephrun_configuration.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/ui/image_view.h"
 #include "platform/user_defaults.h"
 

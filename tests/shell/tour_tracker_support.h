@@ -11,7 +11,7 @@
 
 #include "app/community/tour_tracker/tour_tracker_view.h"
 #include "app_fixture.h"
-#include "client/persisted_keys.h"
+#include "app/persisted_keys.h"
 #include "platform/user_defaults.h"
 
 namespace apptest {

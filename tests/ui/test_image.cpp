@@ -2,6 +2,8 @@
 // tinting with the lighten blend, scaling and nine-slice stretching.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/ui/canvas.h"
 #include "recording_canvas.h"
 
@@ -18,7 +20,7 @@ Image makeImage(int w, int h, const std::vector<std::uint32_t>& pixels) {
 }
 
 std::uint32_t packed(const Color& c) {
-    auto byte = [](float v) { return static_cast<std::uint32_t>(v * 255 + 0.5f); };
+    auto byte = [](float v) { return static_cast<std::uint32_t>(std::lround(v * 255)); };
     return byte(c.r) << 24 | byte(c.g) << 16 | byte(c.b) << 8 | byte(c.a);
 }
 

@@ -7,11 +7,6 @@
 #include "platform/ui/map_view.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,6 +14,8 @@
 #include <set>
 #include <thread>
 
+#include "loopback_http.h"
+#include "loopback_socket.h"
 #include "platform/run_loop.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/test_driver.h"
@@ -63,36 +60,18 @@ class TileServer {
                 res.set_content(ProceduralTileSource::renderTile(key).pngData(), "image/png");
             }
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        for (int i = 0; i < 500 && !server_.is_running(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+        server_.start();
     }
-    ~TileServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string base() const { return server_.url(); }
     std::atomic<int> requests{0};
 
   private:
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
+    ts::LoopbackHttpServer server_;
 };
 
-// An address nobody listens on: a port bound and released.
+// An address nobody listens on.
 std::string deadAddress() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+    return "http://127.0.0.1:" + std::to_string(ts::closedLoopbackPort());
 }
 
 struct LoadRecorder : MapViewDelegate {

@@ -123,7 +123,7 @@ TEST(SdlText, FollowsAlphaClipAndRotation) {
         ASSERT_GT(flat.width(), flat.height() * 3) << x;
         EXPECT_NEAR(turned.height(), flat.width(), 3) << x;
         EXPECT_NEAR(turned.width(), flat.height(), 3) << x;
-        EXPECT_NEAR(turned.count, flat.count, flat.count / 5) << x;
+        EXPECT_NEAR(turned.count, flat.count, flat.count / 5.0) << x;
         // The first letter, at the left end of the line, is now at the top.
         EXPECT_NEAR(turned.minY, flat.minX, 3) << x;
     }

@@ -143,8 +143,8 @@ TEST(SdlWindow, ScreenshotHookWritesThePngOfTheWindow) {
         ASSERT_TRUE(shot);
         EXPECT_EQ(shot.pixelWidth(), int(320 * scale));
         EXPECT_EQ(shot.pixelHeight(), int(480 * scale));
-        EXPECT_EQ(shot.pixelAt(10, 10), Color(1, 0, 0, 1));
-        EXPECT_EQ(shot.pixelAt(int(200 * scale), 10), Color(0, 0, 0, 1));
+        EXPECT_EQ(shot.pixelAt(10, 10), (Color{1, 0, 0, 1}));
+        EXPECT_EQ(shot.pixelAt(int(200 * scale), 10), (Color{0, 0, 0, 1}));
         EXPECT_FALSE(driver.screenshot(dir.file("missing/dir/shot.png")));
     }
 }

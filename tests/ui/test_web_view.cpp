@@ -3,15 +3,12 @@
 #include "platform/ui/web_view.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
+#include "loopback_http.h"
+#include "loopback_socket.h"
 #include "platform/run_loop.h"
 #include "platform/ui/test_driver.h"
 #include "platform/ui/web_page_text.h"
@@ -52,24 +49,12 @@ class PageServer {
         server_.Get("/moved", [](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("/page");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        for (int i = 0; i < 500 && !server_.is_running(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+        server_.start();
     }
-    ~PageServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path) const { return server_.url(path); }
 
   private:
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
+    ts::LoopbackHttpServer server_;
 };
 
 struct Recorder : WebViewDelegate {
@@ -144,16 +129,8 @@ TEST_F(WebViewTest, FailuresCarryTheStatusOrTheConnectionError) {
     EXPECT_EQ(web->pageText().find("not here"), std::string::npos);
 
     // Nobody listening: a negative URL loading code.
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
     recorder.events.clear();
-    web->loadRequest("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/");
+    web->loadRequest("http://127.0.0.1:" + std::to_string(ts::closedLoopbackPort()) + "/");
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"start", "fail"}));
     EXPECT_LT(recorder.lastCode, 0);

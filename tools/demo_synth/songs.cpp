@@ -448,10 +448,8 @@ std::vector<std::string> stemNames() {
 bool renderStem(const std::string& name, Stereo& out) {
     for (const auto& [stemName, render] : registry()) {
         if (stemName != name) continue;
-        Stereo audio = render();
-        fadeEdges(audio, 16, 512);
-        out = Stereo(audio.frames() + kLeadFrames);
-        out.add(audio, kLeadFrames, 1.f);
+        out = render();
+        fadeEdges(out, 16, 512);
         return true;
     }
     return false;

@@ -16,16 +16,12 @@ constexpr int kLoopBars = 2;
 constexpr int kLoopFrames = kLoopBars * kBarFrames;
 constexpr int kTailFrames = 4 * kStepFrames;
 constexpr int kStemFrames = kLoopFrames + kTailFrames;
-// Silence before the first beat of a written stem. The engine's frequency path sums the first
-// two Vorbis packets of a stream into one block, which would smear a downbeat; two blocks of
-// silence make that sum harmless. Packages start these clips this much before their boundary.
-constexpr int kLeadFrames = 256;
 
 // Names of every stem, in a fixed order ("home_drums_basic", "mxt_rock_bass", ...).
 std::vector<std::string> stemNames();
 
-// Renders a stem (kLeadFrames of silence, the loop, the tail); false (and `out` untouched) for an
-// unknown name. The result is reproducible: the same name always gives the same samples.
+// Renders a stem (the loop from its first beat, then the tail); false (and `out` untouched) for
+// an unknown name. The result is reproducible: the same name always gives the same samples.
 bool renderStem(const std::string& name, Stereo& out);
 
 } // namespace dsynth

@@ -48,8 +48,8 @@ void writePages(Files& out, int id, const std::vector<T>& items, int perPage,
         std::string text = kDeclaration;
         if (xmlpipe) text += "<xmlpipe>\n";
         text += "<" + list + pagingAttrs(items.size(), page, pages) + ">\n";
-        for (size_t i = static_cast<size_t>((page - 1) * perPage);
-             i < items.size() && i < static_cast<size_t>(page * perPage); ++i)
+        for (size_t i = static_cast<size_t>(page - 1) * perPage;
+             i < items.size() && i < static_cast<size_t>(page) * perPage; ++i)
             text += itemText(items[i]) + "\n";
         text += "</" + list + ">\n";
         if (xmlpipe) text += "</xmlpipe>\n";
@@ -104,7 +104,7 @@ std::string concertItem(const Concert& k) {
            element("date", k.date) + element("adresse", k.address) + "</concert>";
 }
 
-std::string removeChars(std::string text, const std::string& chars) {
+std::string removeChars(const std::string& text, const std::string& chars) {
     std::string out;
     for (char ch : text)
         if (chars.find(ch) == std::string::npos) out += ch;

@@ -165,6 +165,7 @@ std::vector<unsigned char> drawPicture(const Picture& p) {
         Rgb c;
     };
     std::vector<Disc> discs;
+    discs.reserve(5);
     for (int i = 0; i < 5; ++i)
         discs.push_back({unit(s) * w, unit(s) * h, (0.08f + 0.2f * unit(s)) * std::min(w, h),
                          hue(base + 0.5f + 0.3f * unit(s), 0.6f, 0.9f)});
@@ -209,13 +210,13 @@ std::vector<unsigned char> renderPreview(const Preview& p, StemCache& stems) {
     }
     if (!any) return {};
     // Two turns of the loop; the first turn's tail rings into the second.
-    const size_t loop = dsynth::kLoopFrames, lead = dsynth::kLeadFrames;
+    const size_t loop = dsynth::kLoopFrames;
     dsynth::Stereo audio(2 * loop + dsynth::kTailFrames);
-    for (size_t i = 0; i < loop + dsynth::kTailFrames && lead + i < mix.frames(); ++i) {
+    for (size_t i = 0; i < loop + dsynth::kTailFrames && i < mix.frames(); ++i) {
         for (size_t turn = 0; turn < 2; ++turn) {
             size_t at = turn * loop + i;
-            audio.left[at] += mix.left[lead + i];
-            audio.right[at] += mix.right[lead + i];
+            audio.left[at] += mix.left[i];
+            audio.right[at] += mix.right[i];
         }
     }
     float peak = audio.peak();

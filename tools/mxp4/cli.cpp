@@ -21,11 +21,21 @@ Package loadForMix(const std::string& path) {
         fail(path + ": rejected (" + verdictText(code) + ")");
         return nullptr;
     }
-    if (!p->mix) {
+    mxp4_info info;
+    if (mxp4GetInfo(p.get(), &info) != 0 || !info.full) {
         fail(path + ": loaded without a mix state");
         return nullptr;
     }
+    if (!mxp4SampleRatePlayable(info.sampleRate)) {
+        fail(path + ": " + unplayableRateText(info.sampleRate));
+        return nullptr;
+    }
     return p;
+}
+
+std::string unplayableRateText(int rate) {
+    return "sample rate " + std::to_string(rate) + " Hz is not playable (" +
+           std::to_string(MXP4_RATE_MIN) + " to " + std::to_string(MXP4_RATE_MAX) + " Hz)";
 }
 
 int fail(const std::string& message) {

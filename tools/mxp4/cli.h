@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "package.h"
+#include "mxp4/mxp4.h"
+#include "mxp4/mxp4_inspect.h"
 
 namespace cli {
 
@@ -22,8 +23,12 @@ using Package = std::unique_ptr<mxp4_package, PackageDeleter>;
 // "loader -N" or "validation N" for a loader diagnostic code.
 std::string verdictText(int code);
 
-// Full load for the commands that render. On failure prints the verdict and returns null.
+// Full load for the commands that render. On failure (a rejected package, or one whose sample
+// rate no output can play) prints why and returns null.
 Package loadForMix(const std::string& path);
+
+// "sample rate N Hz is not playable (8000 to 192000 Hz)".
+std::string unplayableRateText(int rate);
 
 // Prints "mxp4: <message>" on stderr; returns 1, the exit status of every failure.
 int fail(const std::string& message);

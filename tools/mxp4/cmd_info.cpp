@@ -4,7 +4,8 @@
 // the frequency-mixing decision are known. When the full load rejects it, the verdict is that
 // rejection and the command fails; if an info-only load still accepts the file (its rejection
 // comes from a playback-only table or check), what that load sees is reported as well, with
-// "full_load": false and only the tables an info-only load reads.
+// "full_load": false and only the tables an info-only load reads. A package whose sample rate
+// no output can play is described, and the command fails with the reason.
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
@@ -22,11 +23,11 @@ std::string text(const char* s) {
 
 const char* kindName(int kind) {
     switch (kind) {
-    case mx::kRscOgg:
+    case MXP4_RSC_OGG:
         return "Ogg Vorbis";
-    case mx::kRscWav:
+    case MXP4_RSC_WAV:
         return "PCM WAV";
-    case mx::kRscAdpcm:
+    case MXP4_RSC_ADPCM:
         return "ADPCM";
     default:
         return "unknown";
@@ -34,29 +35,32 @@ const char* kindName(int kind) {
 }
 
 Json describe(const mxp4_package* p) {
+    mxp4_info info;
+    mxp4GetInfo(p, &info);
     Json j;
-    j["version"] = p->version;
-    j["sample_rate"] = p->header[mx::kHSampleRate];
-    j["compressor"] = p->header[mx::kHCompressorMode];
+    j["version"] = info.version;
+    j["sample_rate"] = info.sampleRate;
+    j["compressor"] = info.compressorMode;
     Json counts;
-    if (p->full) {
-        counts["tracks"] = p->tracks.count;
-        counts["clips"] = p->clips.count;
-        counts["nodes"] = p->nodes.count;
-        counts["options"] = p->options.count;
-        counts["relations"] = p->relations.count;
-        counts["conditions"] = p->conditions.count;
-        counts["presets"] = p->presets.count;
+    if (info.full) {
+        counts["tracks"] = info.tracks;
+        counts["clips"] = info.clips;
+        counts["nodes"] = info.nodes;
+        counts["options"] = info.options;
+        counts["relations"] = info.relations;
+        counts["conditions"] = info.conditions;
+        counts["presets"] = info.presets;
     }
-    counts["skins"] = p->skins.count;
-    counts["aux_texts"] = p->auxTexts.count;
-    counts["aux_resources"] = p->auxResources.count;
-    counts["resources"] = p->resources.count;
+    counts["skins"] = info.skins;
+    counts["aux_texts"] = info.auxTexts;
+    counts["aux_resources"] = info.auxResources;
+    counts["resources"] = info.resources;
     j["counts"] = counts;
-    if (p->mix) j["freq"] = p->mix->freq;
+    if (info.full) j["freq"] = info.freq != 0;
     Json skins = Json::array();
-    for (int i = 0; i < p->skins.count; ++i) {
-        const mx::Skin& s = p->skins.items[i];
+    for (int i = 0; i < info.skins; ++i) {
+        mxp4_skin_info s;
+        mxp4GetSkin(p, i, &s);
         skins.push_back(
             {{"name", text(mxp4SkinName(p, i))}, {"option", s.option}, {"priority", s.priority}});
     }
@@ -67,12 +71,11 @@ Json describe(const mxp4_package* p) {
     }
     j["user_tracks"] = users;
     Json resources = Json::array();
-    for (int i = 0; i < p->resources.count; ++i) {
-        const mx::Resource& r = p->resources.items[i];
-        resources.push_back({{"kind", r.kind},
-                             {"offset", r.offset},
-                             {"length", r.length},
-                             {"name", text(mxp4String(p, r.name))}});
+    for (int i = 0; i < info.resources; ++i) {
+        mxp4_resource_info r;
+        mxp4GetResource(p, i, &r);
+        resources.push_back(
+            {{"kind", r.kind}, {"offset", r.offset}, {"length", r.length}, {"name", text(r.name)}});
     }
     j["resources"] = resources;
     return j;
@@ -119,6 +122,10 @@ int cmdInfo(int argc, char** argv) {
     Package p(mxp4LoaderDiag(path.c_str(), 1, &code));
     Json j;
     j["verdict"] = verdictText(p ? 0 : code);
+    // The loader takes any rate; what no output can play is refused here, as the players do.
+    const int rate = mxp4SampleRate(p.get());
+    const bool playable = p && mxp4SampleRatePlayable(rate);
+    if (p && !playable) j["verdict"] = "sample rate " + std::to_string(rate);
     if (p) {
         j.update(describe(p.get()));
     } else {
@@ -133,6 +140,7 @@ int cmdInfo(int argc, char** argv) {
         std::printf("%s\n", j.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
     else
         printText(j);
+    if (p && !playable) return fail(path + ": " + unplayableRateText(rate));
     return p ? 0 : 1;
 }
 

@@ -45,14 +45,6 @@ int checkDevice() {
     return status;
 }
 
-// Variant 0 of a text, "" when the reference or its offset is out of range.
-std::string textOf(const mxp4_package* p, int32_t ref) {
-    if (ref < 0 || ref >= p->textOffsets.count || !p->textPool.data) return "";
-    int32_t off = p->textOffsets.items[ref];
-    if (off < 0 || off >= p->textPool.length) return "";
-    return reinterpret_cast<const char*>(p->textPool.data) + off; // the pool ends with a NUL
-}
-
 } // namespace
 
 int cmdPlay(int argc, char** argv) {
@@ -93,8 +85,9 @@ int cmdPlay(int argc, char** argv) {
         int comment = -1;
         std::string text;
         player->inspect([&](const mxp4_package* p) {
-            comment = p->mix->comment;
-            if (comment != lastComment && comment >= 0) text = textOf(p, comment);
+            mxp4_decision d;
+            comment = p && mxp4GetDecision(p, &d) == 0 ? d.comment : -1;
+            if (comment != lastComment && comment >= 0) text = mxp4Text(p, comment);
         });
         if (comment != lastComment && comment >= 0) {
             std::printf("%s%s\n", terminal ? "\r\033[K" : "", text.c_str());

@@ -44,12 +44,10 @@ bool applyVolumes(mxp4_package* p, const Args& args) {
 
 bool choosePath(mxp4_package* p, const std::string& path) {
     if (path == "auto") return true;
-    if (path == "sample") {
-        p->mix->forcePath = 1;
-        return true;
-    }
+    if (path == "sample") return mxp4SetMixPath(p, MXP4_PATH_SAMPLE) == 0;
     if (path == "freq") {
-        if (p->mix->freq) return true;
+        mxp4_info info;
+        if (mxp4GetInfo(p, &info) == 0 && info.freq) return true;
         fail("--path freq: this package cannot be mixed in the frequency domain");
         return false;
     }
@@ -155,7 +153,7 @@ int cmdRender(int argc, char** argv) {
         return renderRecipe(p.get(), *recipe, args);
     }
 
-    const int rate = p->header[mx::kHSampleRate];
+    const int rate = mxp4SampleRate(p.get());
     const auto total = static_cast<int64_t>(std::llround(seconds * rate));
     if (total > kMaxWavFrames) return fail("--seconds: longer than a WAV file can hold");
     WavFile wav;

@@ -11,25 +11,23 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The decision just made, read from the mix state and the newest section-ring entry.
+// The decision just made, as the engine reports it.
 Json decision(const mxp4_package* p) {
-    const mx::MixState& m = *p->mix;
-    const mx::RingEntry& e = m.ring[(m.ringWrite + mx::kRingSize - 1) % mx::kRingSize];
+    mxp4_decision m;
+    mxp4GetDecision(p, &m);
     Json d;
-    d["boundary"] = e.start;
-    d["length"] = e.length;
-    d["solved"] = m.lastSolved;
+    d["boundary"] = m.boundary;
+    d["length"] = m.length;
+    d["solved"] = m.solved;
     Json options = Json::array();
-    for (int n = 0; n < p->nodes.count; ++n) {
-        int32_t cur = p->nodes.items[n].current;
-        bool valid = cur >= 0 && cur < p->options.count;
-        options.push_back(valid ? p->options.items[cur].index : -1);
-    }
+    mxp4_info info;
+    mxp4GetInfo(p, &info);
+    for (int n = 0; n < info.nodes; ++n) options.push_back(mxp4NodeOption(p, n));
     d["options"] = options;
     d["comment"] = m.comment;
     Json started = Json::array();
-    for (int i = 0; i < m.startedCount && i < mx::kMaxVoices; ++i) {
-        const mx::StartedClip& s = m.started[i];
+    for (int i = 0; i < m.startedCount && i < MXP4_MAX_VOICES; ++i) {
+        const mxp4_started_clip& s = m.started[i];
         started.push_back(
             {{"track", s.track}, {"clip", s.clip}, {"voice", s.voice}, {"start", s.start}});
     }
@@ -77,17 +75,18 @@ int cmdSolve(int argc, char** argv) {
     Package p = loadForMix(args.positional()[0]);
     if (!p || !selectSkins(p.get(), args)) return 1;
 
-    std::vector<int16_t> buffer(2 * mx::kBufferFrames);
+    std::vector<int16_t> buffer(2 * MXP4_BUFFER_FRAMES);
     Json decisions = Json::array();
-    const mx::MixState& m = *p->mix;
     while (static_cast<long long>(decisions.size()) < sections) {
         // A decision is due in this buffer; a renderer that skips it would loop forever here.
-        bool due = m.nextBoundary - m.now < mx::kBufferFrames;
-        int64_t before = m.now;
+        int64_t toBoundary = 0, before = 0, after = 0;
+        mxp4GetClock(p.get(), &toBoundary, &before);
+        const bool due = toBoundary < MXP4_BUFFER_FRAMES;
         int decided = mxp4NextBuffer(p.get(), buffer.data());
+        mxp4GetClock(p.get(), nullptr, &after);
         if (decided) {
             decisions.push_back(decision(p.get()));
-        } else if (due || m.now <= before) {
+        } else if (due || after <= before) {
             return fail("the renderer made no decision where one was due (sample " +
                         std::to_string(before) + ")");
         }

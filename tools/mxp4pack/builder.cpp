@@ -477,7 +477,6 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
         clip.flags = c.unavailable ? 2 : 0;
         clip.gainLeft = static_cast<int32_t>(c.gainLeft);
         clip.gainRight = static_cast<int32_t>(c.gainRight);
-        clip.startOffset = static_cast<int32_t>(c.startOffset);
         clip.keepMin = static_cast<int32_t>(c.keepMin);
         clip.keepMax = static_cast<int32_t>(c.keepMax);
         clip.option = l.clipOption[i];
@@ -489,6 +488,7 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
         }
         clip.commentWeight = static_cast<int32_t>(c.comments.size());
         int64_t frames = 0;
+        int64_t lead = 0; // silence the encoding put before the audio
         if (!c.file.empty()) {
             const Encoding enc = options.encoding.value_or(c.encoding.value_or(d.encoding));
             const std::string path = resolvePath(c.file, audioDir);
@@ -509,6 +509,7 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
                 return false;
             }
             frames = static_cast<int64_t>(audio.frames());
+            lead = enc == Encoding::Vorbis ? kVorbisLeadFrames : 0;
             const auto key = std::make_pair(path, static_cast<int>(enc));
             auto it = shared.find(key);
             if (it != shared.end()) {
@@ -544,7 +545,14 @@ bool buildPackage(const Description& d, const BuildOptions& options, mxp4w::Pack
                     " exceeds the audio file's " + std::to_string(frames) + " frames";
             return false;
         }
-        clip.audioLength = static_cast<int32_t>(audioLength);
+        // The clip plays the lead too, starting that much earlier: what follows it keeps its place.
+        if (audioLength + lead > INT32_MAX || c.startOffset - lead < INT32_MIN) {
+            error = where + ": \"startOffset\" and \"audioLength\" leave no room for the " +
+                    std::to_string(lead) + "-sample lead of a Vorbis clip";
+            return false;
+        }
+        clip.audioLength = static_cast<int32_t>(audioLength + lead);
+        clip.startOffset = static_cast<int32_t>(c.startOffset - lead);
         const int64_t section = c.sectionLength.value_or(c.startOffset + audioLength);
         if (section > INT32_MAX) {
             error = where + ": section length " + std::to_string(section) + " is too long";

@@ -50,7 +50,7 @@ struct Tempo {
 
 class Object {
   public:
-    Object(const json& j, std::string where, std::set<std::string> allowed)
+    Object(const json& j, std::string where, const std::set<std::string>& allowed)
         : j_(j), where_(std::move(where)) {
         if (!j.is_object()) fail(where_, "must be an object");
         for (const auto& [key, value] : j.items())

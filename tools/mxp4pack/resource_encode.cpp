@@ -23,7 +23,9 @@ bool encodeResource(const WavAudio& audio, Encoding encoding, double quality, in
                     uint32_t serial, EncodedResource& out, std::string& error) {
     switch (encoding) {
     case Encoding::Vorbis: {
-        const std::vector<int16_t> stereo = toStereo(audio);
+        std::vector<int16_t> stereo(2 * size_t(kVorbisLeadFrames), 0);
+        const std::vector<int16_t> input = toStereo(audio);
+        stereo.insert(stereo.end(), input.begin(), input.end());
         vshort::EncoderOptions options;
         options.sampleRate = sampleRate;
         options.quality = static_cast<float>(quality);

@@ -14,7 +14,7 @@ class TourMap : public ui::MapViewDelegate, public ui::WebViewDelegate {
   public:
     explicit TourMap(DemoScreen& screen) : screen_(screen) {}
     void didSelectAnnotationView(ui::MapView&, ui::AnnotationView& view) override {
-        if (auto a = view.annotation()) screen_.setStatus("Concert in " + a->title());
+        if (const auto& a = view.annotation()) screen_.setStatus("Concert in " + a->title());
     }
 
     void webViewDidFinishLoad(ui::WebView&) override { screen_.setStatus("Page loaded"); }

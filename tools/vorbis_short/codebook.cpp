@@ -159,6 +159,7 @@ void Codebook::fitLengths(const std::vector<uint64_t>& counts) {
     sparse_ = used.size() >= 2 && used.size() < counts.size();
     if (sparse_) {
         std::vector<uint64_t> usedCounts;
+        usedCounts.reserve(used.size());
         for (size_t i : used) usedCounts.push_back(counts[i]);
         const std::vector<uint8_t> usedLengths = huffmanLengths(usedCounts, kMaxCodeLength);
         lengths_.assign(counts.size(), 0);

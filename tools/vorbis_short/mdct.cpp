@@ -56,7 +56,7 @@ void Mdct256::forward(const float* in, float* out) const {
         const int stride = kFft / len;
         for (int s = 0; s < kFft; s += len)
             for (int j = 0; j < len / 2; ++j) {
-                const Complex t = c[s + j + len / 2] * roots_[static_cast<size_t>(j * stride)];
+                const Complex t = c[s + j + len / 2] * roots_[static_cast<size_t>(j) * stride];
                 c[s + j + len / 2] = c[s + j] - t;
                 c[s + j] += t;
             }

@@ -27,9 +27,8 @@ inline int64_t overlap(const int32_t* c, int k, int l) {
     return static_cast<int64_t>(c[256 * k + l]) + c[256 * k + 128 + l];
 }
 
-// The sum of two 32-bit values shifted by 9 always fits 32 bits.
 inline int16_t toPcm(int64_t v) {
-    return static_cast<int16_t>(sat16(static_cast<int32_t>(v >> 9)));
+    return static_cast<int16_t>(toSample16(v, 9));
 }
 
 } // namespace

@@ -15,11 +15,6 @@ namespace {
 constexpr long kShortBlock = 256;
 constexpr int kBlockSamples = 128;
 
-int32_t addSat32(int32_t a, int64_t b) {
-    const int64_t s = static_cast<int64_t>(a) + b;
-    return s > INT32_MAX ? INT32_MAX : (s < INT32_MIN ? INT32_MIN : static_cast<int32_t>(s));
-}
-
 } // namespace
 
 namespace mx {

@@ -1,16 +1,17 @@
-// The values that persist between launches: the key suffixes of the defaults store, the cache
-// files under the documents directory, the package copies shipped with the application, and the
-// launch steps that initialise them.
+// The values that persist between launches: the key suffixes of the defaults store the
+// application uses (the feed models' own are in feeds/feed_keys.h), the table of every cache
+// file under the documents directory, and the launch steps that initialise them.
 //
 // Every key is the application's display name immediately followed by a suffix, for example
 // "Zephrun" + "_IsFrench". All functions here may be called from any thread; they touch only the
 // store and the files they are given.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "feeds/feed_keys.h"
 
 namespace zplatform {
 class UserDefaults;
@@ -23,7 +24,6 @@ namespace keys {
 inline constexpr std::string_view kIsFrench = "_IsFrench";
 inline constexpr std::string_view kApplicationRunning = "_ApplicationRunning";
 // Strings.
-inline constexpr std::string_view kNumVersionDiscographie = "_NumVersionDiscographie";
 inline constexpr std::string_view kNetworkType = "_NetworkType";
 inline constexpr std::string_view kNetworkDebit = "_NetworkDebit";
 inline constexpr std::string_view kApplicationID = "_ApplicationID";
@@ -31,27 +31,14 @@ inline constexpr std::string_view kDateConfig = "_DateConfig";
 inline constexpr std::string_view kDateNotif = "_DateNotif";
 inline constexpr std::string_view kZephrunLogin = "_ZephrunLogin";
 inline constexpr std::string_view kZephrunPassword = "_ZephrunPassword";
-// Cache paths, rewritten at every launch (see cachePaths()).
+// Cache paths of the application's own files, rewritten at every launch (see cachePaths()).
 inline constexpr std::string_view kPathConfigFile = "_PathConfigFile";
 inline constexpr std::string_view kPathImageReporter = "_PathImageReporter";
-inline constexpr std::string_view kPathNewsFileEN = "_PathNewsFileEN";
-inline constexpr std::string_view kPathNewsFileFR = "_PathNewsFileFR";
-inline constexpr std::string_view kPathTwitterFile = "_PathTwitterFile";
-inline constexpr std::string_view kPathVideosFile = "_PathVideosFile";
-inline constexpr std::string_view kPathConcertsFile = "_PathConcertsFile";
-inline constexpr std::string_view kPathDiscoFile = "_PathDiscoFile";
-inline constexpr std::string_view kPathDisqueFile = "_PathDisqueFile";
-inline constexpr std::string_view kPathMembresFile = "_PathMembresFile";
-inline constexpr std::string_view kPathShowLiveFile2010 = "_PathShowLiveFile2010";
-inline constexpr std::string_view kPathImage = "_PathImage";
 inline constexpr std::string_view kPathMXP4File = "_PathMXP4File";
 } // namespace keys
 
 // The application id stored under "_ApplicationID" by every request client.
 inline constexpr std::string_view kApplicationIDValue = "7";
-
-// displayName + suffix.
-std::string persistedKey(std::string_view displayName, std::string_view suffix);
 
 // One row of the cache-path table: the key suffix and the absolute path stored under it.
 struct CachePath {
@@ -76,14 +63,5 @@ bool storeCachePaths(zplatform::UserDefaults& defaults, std::string_view display
 // "_ApplicationRunning"; replaces a "_NumVersionDiscographie" of "" by "0" (absent stays absent).
 void initialiseLaunchKeys(zplatform::UserDefaults& defaults, std::string_view displayName,
                           std::string_view firstPreferredLanguage);
-
-// The shipped copy of a cache file: packageDirectory + "/" + fileName.
-std::string packageCopyPath(std::string_view packageDirectory, std::string_view fileName);
-
-// Reads a cache file, falling back to its package copy when the file is unreadable or holds
-// fewer than 2 bytes; the package copy is then written atomically over the cache file (a failed
-// write is ignored: the bytes are still returned). Nothing when neither can be read.
-std::optional<std::string> readCacheOrPackageCopy(const std::string& cachePath,
-                                                  const std::string& packageCopy);
 
 } // namespace zephrun

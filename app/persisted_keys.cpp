@@ -1,19 +1,12 @@
-// Persisted keys, cache paths and package copies.
-#include "client/persisted_keys.h"
+// Persisted keys, the cache-path table and the launch steps that store them.
+#include "app/persisted_keys.h"
 
-#include "platform/atomic_file.h"
 #include "platform/user_defaults.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace zephrun {
-
-std::string persistedKey(std::string_view displayName, std::string_view suffix) {
-    std::string key(displayName);
-    key += suffix;
-    return key;
-}
 
 std::vector<CachePath> cachePaths(std::string_view documentsDir) {
     const std::string d(documentsDir);
@@ -60,25 +53,6 @@ void initialiseLaunchKeys(zplatform::UserDefaults& defaults, std::string_view di
     const std::string version = persistedKey(displayName, keys::kNumVersionDiscographie);
     if (auto stored = defaults.stringForKey(version); stored && stored->empty())
         defaults.setString(version, "0");
-}
-
-std::string packageCopyPath(std::string_view packageDirectory, std::string_view fileName) {
-    std::string path(packageDirectory);
-    path += "/";
-    path += fileName;
-    return path;
-}
-
-std::optional<std::string> readCacheOrPackageCopy(const std::string& cachePath,
-                                                  const std::string& packageCopy) {
-    if (!cachePath.empty()) {
-        auto cached = zplatform::readWholeFile(cachePath);
-        if (cached && cached->size() >= 2) return cached;
-    }
-    auto shipped = zplatform::readWholeFile(packageCopy);
-    if (!shipped) return std::nullopt;
-    if (!cachePath.empty()) zplatform::writeFileAtomically(cachePath, *shipped);
-    return shipped;
 }
 
 } // namespace zephrun
