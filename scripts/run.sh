@@ -97,6 +97,8 @@ fi
 
 rm -rf out/app
 mkdir -p out/app
+# The picture the tour's photo report takes from the phone's album.
+cp "$build/resources/server-media/photos/1002_01.jpg" out/app/report-photo.jpg
 if ! "$app" --headless --seed 7 --lang fr --data-dir out/app/data --server "$server_url" \
     --script scripts/demo-tour.zephrun --out out/app; then
     echo "run.sh: the demo tour failed (see out/app/log.txt)" >&2
