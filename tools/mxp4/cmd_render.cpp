@@ -79,7 +79,7 @@ class ProgressBar {
 int renderRecipe(mxp4_package* p, const zplayer::MixRecipe& recipe, const Args& args) {
     zplayer::RecipeRender render(p, recipe);
     if (!render.error().empty()) return fail("--recipe: " + render.error());
-    const int rate = p->header[mx::kHSampleRate];
+    const int rate = mxp4SampleRate(p);
     std::optional<int64_t> total;
     if (args.has("seconds")) {
         double seconds = 0;
