@@ -220,6 +220,8 @@ TEST_F(WebtoolsNet, EmptySessionOpensOnceMoreAndEventsCarryTheSession) {
 
 TEST_F(WebtoolsNet, FaultsEndWithinTheirTimeOut) {
     const double budget = 1.0;
+    // Far below a wait without a time-out, far above a loaded machine's scheduling delays.
+    const double slack = 4.0;
     for (const auto& fault : faults()) {
         SCOPED_TRACE(fault.name);
         ScriptedServer server(fault.responder);
@@ -227,7 +229,7 @@ TEST_F(WebtoolsNet, FaultsEndWithinTheirTimeOut) {
 
         auto start = Clock::now();
         EXPECT_FALSE(wt->KT_startApplicationWithToken(std::nullopt));
-        EXPECT_LT(since(start), budget + 1.0);
+        EXPECT_LT(since(start), budget + slack);
         EXPECT_FALSE(wt->sessionID());
         EXPECT_TRUE(wt->KT_responseIsPresent());
         EXPECT_EQ(wt->KT_getResponseDecrypted().has_value(), fault.deciphers);
@@ -238,8 +240,8 @@ TEST_F(WebtoolsNet, FaultsEndWithinTheirTimeOut) {
         wt->setSessionID(std::string("S"));
         start = Clock::now();
         wt->KT_sendEventNumberHit(1, 3);
-        EXPECT_TRUE(spin([&] { return delegate_.events == 1; }, budget + 1.0));
-        EXPECT_LT(since(start), budget + 1.0);
+        EXPECT_TRUE(spin([&] { return delegate_.events == 1; }, budget + slack));
+        EXPECT_LT(since(start), budget + slack);
         spin([] { return false; }, 0.3);
         EXPECT_EQ(delegate_.events, 1);
         delegate_.events = 0;
