@@ -20,9 +20,9 @@ run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRUN_BENCH=OFF
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DZEPHRUN_SANITIZE=ON -DZEPHRUN_BENCH=OFF
 
 # ThreadSanitizer over the suites where threads meet: players and audio outputs, run loop, HTTP,
-# notices, the feeds' refresh threads. Only those targets are built.
+# notices, the feeds' refresh threads, the tour map's album loaders. Only those targets are built.
 tsan_tests=(test_mxp4reader test_kt_audio_stream test_audio_output test_run_loop test_http
-            test_notification_center test_paged_feed)
+            test_notification_center test_paged_feed test_tour_tracker_bubble)
 echo "== configure build-tsan"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRUN_TSAN=ON \
     -DZEPHRUN_BENCH=OFF >/dev/null
