@@ -43,7 +43,7 @@ bool WavFile::writeHeader() {
     put16(h + 20, 1);
     put16(h + 22, static_cast<uint16_t>(channels_));
     put32(h + 24, static_cast<uint32_t>(rate_));
-    put32(h + 28, static_cast<uint32_t>(rate_ * channels_ * 2));
+    put32(h + 28, static_cast<uint32_t>(rate_) * static_cast<uint32_t>(channels_) * 2u);
     put16(h + 32, static_cast<uint16_t>(channels_ * 2));
     put16(h + 34, 16);
     std::copy_n("data", 4, h + 36);

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli.h"
+#include "platform/audio/wav_file.h"
 #include "player/mix_recipe.h"
-#include "wav_file.h"
 
 namespace cli {
 namespace {
@@ -87,7 +87,7 @@ int renderRecipe(mxp4_package* p, const zplayer::MixRecipe& recipe, const Args& 
         total = static_cast<int64_t>(std::llround(seconds * rate));
         if (*total > kMaxWavFrames) return fail("--seconds: longer than a WAV file can hold");
     }
-    WavFile wav;
+    zplatform::WavFile wav;
     const std::string out = args.get("o");
     if (!wav.open(out, rate, 2)) return fail("cannot create " + out);
     std::vector<int16_t> buffer(2 * kChunkFrames);
@@ -156,7 +156,7 @@ int cmdRender(int argc, char** argv) {
     const int rate = mxp4SampleRate(p.get());
     const auto total = static_cast<int64_t>(std::llround(seconds * rate));
     if (total > kMaxWavFrames) return fail("--seconds: longer than a WAV file can hold");
-    WavFile wav;
+    zplatform::WavFile wav;
     const std::string out = args.get("o");
     if (!wav.open(out, rate, 2)) return fail("cannot create " + out);
 
