@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/audio/audio_output.h"
+#include "platform/audio/pcm_ring.h"
 #include "platform/http/http_connection.h"
 #include "platform/media/audio_decoder.h"
 #include "platform/media/byte_pipe.h"
@@ -68,11 +69,8 @@ struct KT_AudioStream::Impl : std::enable_shared_from_this<Impl> {
 
     zplatform::BytePipe pipe;
 
-    // The ring: written by the decoder thread, read by the output's callback. Positions count
-    // frames since the start and only grow.
-    std::vector<int16_t> ring = std::vector<int16_t>(kRingFrames * 2);
-    std::atomic<uint64_t> writePos{0};
-    std::atomic<uint64_t> readPos{0};
+    // Written by the decoder thread, read by the output's callback.
+    zplatform::PcmRing ring{kRingFrames};
     std::atomic<bool> decodeDone{false};
     // Callback only, then published: frames pulled so far, and where the audio ended in them.
     uint64_t pulledFrames = 0;
@@ -194,19 +192,9 @@ struct KT_AudioStream::Impl : std::enable_shared_from_this<Impl> {
     // --- the audio callback
 
     void pull(int16_t* out, int frames) {
-        const uint64_t w = writePos.load(std::memory_order_acquire);
-        const uint64_t r = readPos.load(std::memory_order_relaxed);
-        const uint64_t n = std::min<uint64_t>(w - r, static_cast<uint64_t>(frames));
-        for (uint64_t i = 0; i < n;) {
-            const uint64_t at = (r + i) % kRingFrames;
-            const uint64_t piece = std::min(n - i, kRingFrames - at);
-            std::memcpy(out + 2 * i, ring.data() + 2 * at, piece * 2 * sizeof(int16_t));
-            i += piece;
-        }
-        readPos.store(r + n, std::memory_order_release);
-        std::memset(out + 2 * n, 0, (static_cast<uint64_t>(frames) - n) * 2 * sizeof(int16_t));
+        const uint64_t n = ring.pull(out, static_cast<uint64_t>(frames));
         if (n < static_cast<uint64_t>(frames) && decodeDone.load(std::memory_order_acquire) &&
-            writePos.load(std::memory_order_acquire) == r + n && audioEndsAt.load() < 0)
+            ring.written() == ring.read() && audioEndsAt.load() < 0)
             audioEndsAt.store(static_cast<int64_t>(pulledFrames + n));
         pulledFrames += static_cast<uint64_t>(frames);
         // Level meters over this pull.
@@ -226,24 +214,7 @@ struct KT_AudioStream::Impl : std::enable_shared_from_this<Impl> {
     // --- the decoder thread
 
     bool writeRing(const std::vector<int16_t>& pcm) {
-        const uint64_t frames = pcm.size() / 2;
-        uint64_t done = 0;
-        while (done < frames) {
-            const uint64_t w = writePos.load(std::memory_order_relaxed);
-            const uint64_t space = kRingFrames - (w - readPos.load(std::memory_order_acquire));
-            if (space == 0) {
-                if (finished.load()) return false;
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-                continue;
-            }
-            uint64_t n = std::min(space, frames - done);
-            const uint64_t at = w % kRingFrames;
-            n = std::min(n, kRingFrames - at);
-            std::memcpy(ring.data() + 2 * at, pcm.data() + 2 * done, n * 2 * sizeof(int16_t));
-            writePos.store(w + n, std::memory_order_release);
-            done += n;
-        }
-        return true;
+        return ring.write(pcm.data(), pcm.size() / 2, [this] { return finished.load(); });
     }
 
     void startOutput() {
@@ -298,7 +269,7 @@ struct KT_AudioStream::Impl : std::enable_shared_from_this<Impl> {
                 return;
             }
             if (s != AudioDecoder::Status::kOk) return failFromDecoder(s);
-            if (!outputStarted && writePos.load() >= kBufferFrames) {
+            if (!outputStarted && ring.written() >= kBufferFrames) {
                 startOutput();
                 outputStarted = true;
             }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/audio/audio_output.h"
+#include "platform/audio/pcm_ring.h"
 #include "platform/http/http_connection.h"
 #include "platform/media/byte_pipe.h"
 #include "platform/media/video_decoder.h"
@@ -142,8 +143,7 @@ struct WebVideo::Impl : std::enable_shared_from_this<Impl>, zplatform::HttpConne
     std::mutex outputMutex;
     std::unique_ptr<zplatform::AudioOutput> output;
     std::atomic<int> rate{0};
-    std::vector<int16_t> ring = std::vector<int16_t>(kRingFrames * 2);
-    std::atomic<uint64_t> writePos{0}, readPos{0};
+    zplatform::PcmRing ring{kRingFrames};
 
     // --- download (interface loop)
     void didReceiveData(zplatform::HttpConnection&, std::string_view bytes) override {
@@ -158,19 +158,7 @@ struct WebVideo::Impl : std::enable_shared_from_this<Impl>, zplatform::HttpConne
     }
 
     // --- the output's callback
-    void pull(int16_t* out, int frames) {
-        const uint64_t w = writePos.load(std::memory_order_acquire);
-        const uint64_t r = readPos.load(std::memory_order_relaxed);
-        const uint64_t n = std::min<uint64_t>(w - r, static_cast<uint64_t>(frames));
-        for (uint64_t i = 0; i < n;) {
-            const uint64_t at = (r + i) % kRingFrames;
-            const uint64_t piece = std::min(n - i, kRingFrames - at);
-            std::memcpy(out + 2 * i, ring.data() + 2 * at, piece * 2 * sizeof(int16_t));
-            i += piece;
-        }
-        readPos.store(r + n, std::memory_order_release);
-        std::memset(out + 2 * n, 0, (static_cast<uint64_t>(frames) - n) * 2 * sizeof(int16_t));
-    }
+    void pull(int16_t* out, int frames) { ring.pull(out, static_cast<uint64_t>(frames)); }
 
     // --- decoder thread
     void runDecoder() {
@@ -226,23 +214,7 @@ struct WebVideo::Impl : std::enable_shared_from_this<Impl>, zplatform::HttpConne
 
     bool writeSound(const std::vector<int16_t>& pcm) {
         if (rate.load() == 0) return true;
-        const uint64_t frames = pcm.size() / 2;
-        uint64_t done = 0;
-        while (done < frames) {
-            const uint64_t w = writePos.load(std::memory_order_relaxed);
-            const uint64_t space = kRingFrames - (w - readPos.load(std::memory_order_acquire));
-            if (space == 0) {
-                if (stopping.load()) return false;
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-                continue;
-            }
-            const uint64_t at = w % kRingFrames;
-            const uint64_t n = std::min({space, frames - done, kRingFrames - at});
-            std::memcpy(ring.data() + 2 * at, pcm.data() + 2 * done, n * 2 * sizeof(int16_t));
-            writePos.store(w + n, std::memory_order_release);
-            done += n;
-        }
-        return true;
+        return ring.write(pcm.data(), pcm.size() / 2, [this] { return stopping.load(); });
     }
 
     // --- interface thread
@@ -261,7 +233,7 @@ struct WebVideo::Impl : std::enable_shared_from_this<Impl>, zplatform::HttpConne
         if (r == 0) return silentClock;
         std::lock_guard lock(outputMutex);
         if (!output) return silentClock;
-        const auto consumed = static_cast<int64_t>(readPos.load());
+        const auto consumed = static_cast<int64_t>(ring.read());
         const int64_t heard = std::max<int64_t>(0, consumed - output->framesQueued());
         return static_cast<double>(heard) / r;
     }
@@ -284,7 +256,7 @@ struct WebVideo::Impl : std::enable_shared_from_this<Impl>, zplatform::HttpConne
             changedNow = true;
         }
         if (playing && decodeDone.load() && queue.empty() && pendingPictures.load() == 0 &&
-            writePos.load() == readPos.load()) {
+            ring.written() == ring.read()) {
             playing = false;
             ended = true;
             std::lock_guard lock(outputMutex);
