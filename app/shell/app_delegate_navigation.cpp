@@ -98,6 +98,16 @@ void ZephrunAppDelegate::showSection(int section) {
     }
 }
 
+void ZephrunAppDelegate::hideSectionsBut(int shown) {
+    hideHomePage();
+    if (shown != kSectionDisco) hideDiscographie();
+    if (shown != kSectionNews) hideNews();
+    if (shown != kSectionMedias) hideMedias();
+    if (shown != kSectionMix) hideMix();
+    if (shown != kSectionCommunity) hideCommunity();
+    if (myHome_) myHome_->destroySlider();
+}
+
 void ZephrunAppDelegate::showHomePage() {
     if (!myHome_) {
         myHome_ = std::make_unique<HomeViewController>(*this);
@@ -137,12 +147,7 @@ void ZephrunAppDelegate::showDiscographie() {
     addSectionView(v);
     v.setHidden(false);
     slideIn(v);
-    hideHomePage();
-    hideNews();
-    hideMedias();
-    hideMix();
-    hideCommunity();
-    if (myHome_) myHome_->destroySlider();
+    hideSectionsBut(kSectionDisco);
     window().bringSubviewToFront(&v);
     showTop();
     showBottom();
@@ -183,12 +188,7 @@ void ZephrunAppDelegate::showNews() {
     showBottom();
     showButtonBottom();
     hideLoadingWithoutAnim();
-    hideHomePage();
-    hideDiscographie();
-    hideMedias();
-    hideMix();
-    hideCommunity();
-    if (myHome_) myHome_->destroySlider();
+    hideSectionsBut(kSectionNews);
     logShown(log(), *myNewsView_);
 }
 
@@ -201,12 +201,7 @@ void ZephrunAppDelegate::showMix() {
     addSectionView(v);
     v.setHidden(false);
     slideIn(v);
-    hideHomePage();
-    hideDiscographie();
-    hideNews();
-    hideMedias();
-    hideCommunity();
-    if (myHome_) myHome_->destroySlider();
+    hideSectionsBut(kSectionMix);
     window().bringSubviewToFront(&v);
     audioMixStop();
     logShown(log(), *myMixView_);
@@ -236,12 +231,7 @@ void ZephrunAppDelegate::showMedias() {
     showBottom();
     showButtonBottom();
     hideLoadingWithoutAnim();
-    hideHomePage();
-    hideDiscographie();
-    hideNews();
-    hideMix();
-    hideCommunity();
-    if (myHome_) myHome_->destroySlider();
+    hideSectionsBut(kSectionMedias);
     logShown(log(), *myMediasView_);
 }
 
@@ -259,12 +249,7 @@ void ZephrunAppDelegate::showCommunity() {
     addSectionView(v);
     v.setHidden(false);
     slideIn(v);
-    hideHomePage();
-    hideDiscographie();
-    hideNews();
-    hideMix();
-    hideMedias();
-    if (myHome_) myHome_->destroySlider();
+    hideSectionsBut(kSectionCommunity);
     window().bringSubviewToFront(&v);
     showTop();
     destroyBottom();

@@ -169,6 +169,8 @@ class ZephrunAppDelegate : public FeedDelegate,
     void hideMedias();
     void showCommunity();
     void hideCommunity();
+    // Hides the home screen and every section but `shown` (a SectionIndex).
+    void hideSectionsBut(int shown);
     // Opens the section of a home box index (see SectionIndex).
     void showSection(int section);
     // Destroys the mix screen (after a refused or failed download).
