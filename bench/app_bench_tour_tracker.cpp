@@ -11,8 +11,8 @@
 #include "app/community/tour_tracker/tour_annotations.h"
 #include "app/community/tour_tracker/tour_tracker_view.h"
 #include "app/main/app_host.h"
-#include "app/shell/zephrun_app_delegate.h"
 #include "app/persisted_keys.h"
+#include "app/shell/zephrun_app_delegate.h"
 #include "feeds/concerts.h"
 #include "feeds/membres.h"
 #include "platform/ui/button.h"
@@ -46,7 +46,8 @@ struct TourServer {
             m.login = "bench_" + std::to_string(i);
             m.sexe = i % 3 == 0 ? "male" : i % 3 == 1 ? "female" : "other";
             m.latitude = 43.5 + (i % 20) * 0.35;
-            m.longitude = -1.0 + (i / 20) * 0.7;
+            const int row = i / 20; // rows of 20 members
+            m.longitude = -1.0 + row * 0.7;
             m.visible = m.connected = true;
             server->members().registerMember(m);
         }

@@ -145,7 +145,7 @@ void BM_VideoDecodesClip(benchmark::State& state, const char* file) {
             pictures.clear();
         }
         cpu += threadCpuSeconds() - before;
-        clip += std::max(last + 0.1, static_cast<double>(pcm.size() / 2) / decoder.sampleRate());
+        clip += std::max(last + 0.1, static_cast<double>(pcm.size()) / 2.0 / decoder.sampleRate());
     }
     state.counters["core_share"] = cpu / clip;
 }

@@ -106,6 +106,7 @@ Run load(int port, bool keepAlive, double seconds) {
     std::vector<Run> perClient(kClients);
     std::atomic<bool> go{false}, stop{false};
     std::vector<std::thread> clients;
+    clients.reserve(kClients);
     for (int c = 0; c < kClients; ++c)
         clients.emplace_back([&, c] {
             Run& r = perClient[static_cast<size_t>(c)];
@@ -192,7 +193,7 @@ int main(int argc, char** argv) {
     std::printf("%d clients, OPEN messages, %.1f s a run, server on %s\n", kClients, seconds / 2,
                 server.baseURL().c_str());
     // The machine is shared: each kind runs twice, alternating, and its better run counts.
-    auto better = [](Run a, Run b) {
+    auto better = [](const Run& a, const Run& b) {
         return a.answers / a.seconds >= b.answers / b.seconds ? a : b;
     };
     Run fresh = load(server.port(), false, seconds / 2);

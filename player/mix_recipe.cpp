@@ -293,6 +293,7 @@ std::optional<std::vector<std::string>> packageSkinNames(const std::string& path
     std::unique_ptr<mxp4_package, PackageReleaser> package(mxp4Loader(path.c_str(), 0));
     if (!package) return std::nullopt;
     std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(std::max(0, mxp4SkinNb(package.get()))));
     for (int i = 0; i < mxp4SkinNb(package.get()); ++i)
         names.emplace_back(mxp4SkinName(package.get(), i));
     return names;

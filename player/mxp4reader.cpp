@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -93,7 +94,7 @@ std::unique_ptr<mxp4reader> mxp4reader::initWithFilename(const std::string& path
     auto state = std::make_shared<State>();
     state->package = p;
     state->rate = rate;
-    state->tableInterval = static_cast<int64_t>(kTableInterval * rate + 0.5);
+    state->tableInterval = std::llround(kTableInterval * rate);
     return std::unique_ptr<mxp4reader>(new mxp4reader(std::move(state), delegate));
 }
 

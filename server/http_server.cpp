@@ -19,6 +19,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -184,7 +185,8 @@ struct Server::Impl {
         int yes = 1;
         setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         if (::bind(listener.get(), found->ai_addr, found->ai_addrlen) != 0)
-            return fail("cannot listen on " + host + ":" + service + ": " + std::strerror(errno));
+            return fail("cannot listen on " + host + ":" + service + ": " +
+                        std::error_code(errno, std::generic_category()).message());
         if (::listen(listener.get(), SOMAXCONN) != 0) return fail("cannot listen");
         sockaddr_storage bound{};
         socklen_t len = sizeof bound;

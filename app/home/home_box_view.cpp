@@ -16,7 +16,9 @@ HomeBoxView::HomeBoxView(const ui::Image& image) : ui::View(ui::Rect(0, 0, kWidt
     addSubview(image_);
 }
 
-void HomeBoxView::setImage(const ui::Image& image) { image_->setImage(image); }
+void HomeBoxView::setImage(const ui::Image& image) {
+    image_->setImage(image);
+}
 
 void HomeBoxView::boxSelected() {
     auto image = image_;
@@ -52,7 +54,7 @@ void HomeBoxView::hideLoading() {
     viewLoading_.reset();
 }
 
-void HomeBoxView::setContenu(std::shared_ptr<ui::View> content) {
+void HomeBoxView::setContenu(const std::shared_ptr<ui::View>& content) {
     if (ui::View* old = viewWithTag(kContentTag); old && old != this) old->removeFromSuperview();
     if (!content) return;
     content->setTag(kContentTag);

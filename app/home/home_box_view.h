@@ -31,7 +31,7 @@ class HomeBoxView : public ui::View {
     void showLoading();
     void hideLoading();
     // Replaces the content view as a whole.
-    void setContenu(std::shared_ptr<ui::View> content);
+    void setContenu(const std::shared_ptr<ui::View>& content);
     void setImage(const ui::Image& image);
 
     int currentLevel = 125;

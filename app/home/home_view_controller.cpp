@@ -93,7 +93,8 @@ std::shared_ptr<ui::Label> whiteLabel(const ui::Rect& frame, const std::string& 
     l->setTextColor(ui::Color::white());
     l->setFont(ui::Font::named("Trebuchet MS", 11));
     l->setNumberOfLines(lines);
-    l->setLineBreakMode(lines > 1 ? ui::LineBreakMode::WordWrap : ui::LineBreakMode::TailTruncation);
+    l->setLineBreakMode(lines > 1 ? ui::LineBreakMode::WordWrap
+                                  : ui::LineBreakMode::TailTruncation);
     return l;
 }
 
@@ -116,7 +117,9 @@ HomeViewController::~HomeViewController() {
     if (isViewLoaded() && view().window()) view().window()->accelerometer().setDelegate({});
 }
 
-std::uint32_t HomeViewController::random() { return appDelegate.environment().random(); }
+std::uint32_t HomeViewController::random() {
+    return appDelegate.environment().random();
+}
 
 std::shared_ptr<ui::View> HomeViewController::loadView() {
     return std::make_shared<HomeView>(*this);
@@ -221,8 +224,8 @@ void HomeViewController::loadBox() {
     if (!contents.photo) contents.photo = ui::imageNamed("box_content.jpg");
 
     const auto news = appDelegate.myNews().listNews();
-    auto withDescription = std::find_if(news.begin(), news.end(),
-                                        [](const auto& n) { return !n->tDes.empty(); });
+    auto withDescription =
+        std::find_if(news.begin(), news.end(), [](const auto& n) { return !n->tDes.empty(); });
     if (withDescription != news.end()) {
         contents.newsDate = (*withDescription)->tDate;
         contents.newsText = (*withDescription)->tDes;
@@ -415,7 +418,8 @@ void HomeViewController::startHold(HomeBoxView& b) {
                 return;
             }
             ui::Point now = held->frame().origin;
-            if (std::fabs(now.x - holdStart_.x) > delta || std::fabs(now.y - holdStart_.y) > delta) {
+            if (std::fabs(now.x - holdStart_.x) > delta ||
+                std::fabs(now.y - holdStart_.y) > delta) {
                 timer.invalidate();
                 return;
             }
@@ -501,8 +505,10 @@ void HomeViewController::moveBoxByShake() {
     if (!isViewLoaded() || inShake_) return;
     inShake_ = true;
     std::vector<ui::Point> targets;
+    targets.reserve(kBoxCount);
     for (int i = 0; i < kBoxCount; ++i)
-        targets.push_back({static_cast<float>(random() % 229), static_cast<float>(random() % 230 + 62)});
+        targets.push_back(
+            {static_cast<float>(random() % 229), static_cast<float>(random() % 230 + 62)});
     ui::View::animate(kShakeSeconds, [this, targets] {
         for (int i = 0; i < kBoxCount; ++i) {
             ui::Rect f = myBoxes_[i]->frame();

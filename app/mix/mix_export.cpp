@@ -66,7 +66,7 @@ MixExport::~MixExport() {
 }
 
 bool MixExport::start(const std::string& packagePath, const zplayer::MixRecipe& recipe,
-                      const std::string& outPath, Progress progress, Done done) {
+                      const std::string& outPath, Progress progress, const Done& done) {
     if (running_) return false;
     if (thread_.joinable()) thread_.join();
     running_ = true;

@@ -34,7 +34,7 @@ class MixExport {
     // Starts writing `recipe` played from `packagePath` into `outPath` (its directory is made).
     // False when an export is already running. `progress` and `done` run on the interface thread.
     bool start(const std::string& packagePath, const zplayer::MixRecipe& recipe,
-               const std::string& outPath, Progress progress, Done done);
+               const std::string& outPath, Progress progress, const Done& done);
     bool isRunning() const { return running_; }
 
   private:

@@ -526,7 +526,7 @@ bool MixViewController::openRecipe(const zplayer::MixRecipe& recipe) {
     setLockImages(lock);
     myTableMix_->plannedVariant = [this](int shifted, int slot) {
         if (!replay_) return -1;
-        const size_t section = static_cast<size_t>(shifted + slot);
+        const size_t section = static_cast<size_t>(shifted) + static_cast<size_t>(slot);
         const int skin = section < replay_->variants.size() ? replay_->variants[section]
                                                             : replay_->variantAfter();
         return variantOfSkin(skin);

@@ -43,7 +43,9 @@ AudioRouting::AudioRouting(ZephrunAppDelegate& appDelegate)
     : appDelegate(appDelegate), bridge_(std::make_unique<MixPlayerBridge>(appDelegate)),
       alive_(std::make_shared<bool>(true)) {}
 
-AudioRouting::~AudioRouting() { shutdown(); }
+AudioRouting::~AudioRouting() {
+    shutdown();
+}
 
 void AudioRouting::shutdown() {
     *alive_ = false;
@@ -177,7 +179,7 @@ void AudioRouting::loadMixFile() {
     download_ = std::thread([this, url, destination] { downloadMix(url, destination); });
 }
 
-void AudioRouting::downloadMix(std::string url, std::string destination) {
+void AudioRouting::downloadMix(const std::string& url, const std::string& destination) {
     std::shared_ptr<bool> alive = alive_;
     MixDownload download;
     download.setProgress([this, alive](long long received, long long total) {
@@ -193,7 +195,7 @@ void AudioRouting::downloadMix(std::string url, std::string destination) {
     });
 }
 
-void AudioRouting::downloadEnded(bool stored, std::string failure) {
+void AudioRouting::downloadEnded(bool stored, const std::string& failure) {
     downloading_ = false;
     if (download_.joinable()) download_.join();
     if (stored) {

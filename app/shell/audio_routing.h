@@ -58,8 +58,8 @@ class AudioRouting {
 
   private:
     void isPlayingChanged(bool playing);
-    void downloadMix(std::string url, std::string destination);
-    void downloadEnded(bool stored, std::string failure);
+    void downloadMix(const std::string& url, const std::string& destination);
+    void downloadEnded(bool stored, const std::string& failure);
 
     ZephrunAppDelegate& appDelegate;
     std::unique_ptr<MixPlayerBridge> bridge_;

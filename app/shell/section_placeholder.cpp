@@ -13,7 +13,7 @@ constexpr Localized kBack{"Retour", "Back"};
 } // namespace
 
 void buildSectionPlaceholder(ui::View& view, const Localized& title, bool french,
-                             std::function<void()> exit) {
+                             const std::function<void()>& exit) {
     auto background = std::make_shared<ui::ImageView>(ui::imageNamed("cmn-bkg.png"));
     background->setFrame({0, 62, 320, 418});
     view.addSubview(background);

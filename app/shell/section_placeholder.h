@@ -16,6 +16,6 @@ namespace zephrun {
 // Fills `view` (320 x 480) with the placeholder of `title`. With `exit`, a button "Retour" /
 // "Back" at the top calls it (for a section shown without the shell's bars).
 void buildSectionPlaceholder(ui::View& view, const Localized& title, bool french,
-                             std::function<void()> exit = {});
+                             const std::function<void()>& exit = {});
 
 } // namespace zephrun

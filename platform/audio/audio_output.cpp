@@ -2,6 +2,7 @@
 #include "platform/audio/audio_output.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 
@@ -19,7 +20,7 @@ AudioOutput::~AudioOutput() = default;
 void AudioOutput::render(int16_t* out, int frames) {
     // Q15 gain; at full volume the source's samples pass unchanged.
     const float volume = MusicVolume::shared().volume();
-    const int32_t gain = static_cast<int32_t>(volume * 32768.0f + 0.5f);
+    const int32_t gain = static_cast<int32_t>(std::lround(volume * 32768.0f));
     while (frames > 0) {
         if (stagingPos_ == pullFrames_) {
             pull_(staging_.data(), pullFrames_);

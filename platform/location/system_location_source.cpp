@@ -60,7 +60,7 @@ std::optional<Location> environmentLocation() {
 
 // --- System source ---
 
-SystemLocationSource::SystemLocationSource(Options options) : options_(std::move(options)) {}
+SystemLocationSource::SystemLocationSource(Options options) : options_(options) {}
 
 SystemLocationSource::~SystemLocationSource() {
     stop();

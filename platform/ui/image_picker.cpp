@@ -299,7 +299,8 @@ class ImagePickerController::ChooserView : public View {
         const float cell = kThumbnailSide + kThumbnailGap;
         for (size_t i = 0; i < files.size(); ++i) {
             float x = kThumbnailGap + static_cast<float>(i % kColumns) * cell;
-            float y = kThumbnailGap + static_cast<float>(i / kColumns) * cell;
+            const size_t row = i / kColumns;
+            float y = kThumbnailGap + static_cast<float>(row) * cell;
             auto thumb = std::make_shared<Button>(Rect{x, y, kThumbnailSide, kThumbnailSide});
             thumb->setTag(kThumbnailTag + static_cast<int>(i));
             thumb->setBackgroundColor(Color::gray(0.2f));
@@ -308,7 +309,8 @@ class ImagePickerController::ChooserView : public View {
             grid_->addSubview(thumb);
             thumbs_.push_back(thumb);
         }
-        float rows = static_cast<float>((files.size() + kColumns - 1) / kColumns);
+        const size_t rowCount = (files.size() + kColumns - 1) / kColumns;
+        float rows = static_cast<float>(rowCount);
         grid_->setContentSize({320, kThumbnailGap + rows * cell});
         if (files.empty()) {
             auto none = std::make_shared<Label>(Rect{0, 200, 320, 30});

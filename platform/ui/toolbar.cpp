@@ -178,7 +178,7 @@ Color Toolbar::buttonColor(const BarButtonItem& item) const {
     return Color::gray(0.22f, barColor().a);
 }
 
-void Toolbar::setItems(std::vector<std::shared_ptr<BarButtonItem>> items) {
+void Toolbar::setItems(const std::vector<std::shared_ptr<BarButtonItem>>& items) {
     for (auto& v : itemViews_)
         if (v) v->removeFromSuperview();
     itemViews_.clear();

@@ -7,10 +7,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/main/app_host.h"
 #include "app/shell/zephrun_app_delegate.h"
@@ -32,7 +32,8 @@ class FakeInterfaces : public zplatform::InterfaceSource {
   public:
     explicit FakeInterfaces(bool online) : online_(online) {}
     std::optional<std::vector<zplatform::NetInterface>> interfaces() const override {
-        std::vector<zplatform::NetInterface> list{{"lo", zplatform::NetInterface::Kind::Loopback, true, false}};
+        std::vector<zplatform::NetInterface> list{
+            {"lo", zplatform::NetInterface::Kind::Loopback, true, false}};
         if (online_) list.push_back({"wlan0", zplatform::NetInterface::Kind::Wireless, true, true});
         return list;
     }
@@ -52,7 +53,7 @@ struct RunOptions {
 
 class AppRun {
   public:
-    explicit AppRun(RunOptions o = {}) : options_(o) {
+    explicit AppRun(RunOptions o = {}) : options_(std::move(o)) {
         fs::copy(kRoot / "resources/server", fs::path(dir.path()) / "content",
                  fs::copy_options::recursive);
         zserver::ServerOptions so;
@@ -62,19 +63,20 @@ class AppRun {
         fs::create_directories(dir.file("packages"));
         so.packagesDir = dir.file("packages");
         server = std::make_unique<zserver::ContentServer>(so);
-        if (o.serverSetup) o.serverSetup(*server);
+        if (options_.serverSetup) options_.serverSetup(*server);
         if (!server->start()) ADD_FAILURE() << "server: " << server->error();
         // A closed port: the address of a server that does not answer.
-        const std::string base = o.serverUp ? server->baseURL() : "http://127.0.0.1:9/";
-        if (!o.serverUp) server->stop();
+        const std::string base = options_.serverUp ? server->baseURL() : "http://127.0.0.1:9/";
+        if (!options_.serverUp) server->stop();
 
         zephrun::AppOptions app;
         app.dataDir = dir.file("data");
         app.server = base;
-        app.lang = o.lang;
+        app.lang = options_.lang;
         app.headless = true;
-        app.packageDir = o.packageDir.empty() ? std::string(ZEPHRUN_APP_PACKAGE) : o.packageDir;
-        app.interfaces = std::make_shared<FakeInterfaces>(o.network);
+        app.packageDir =
+            options_.packageDir.empty() ? std::string(ZEPHRUN_APP_PACKAGE) : options_.packageDir;
+        app.interfaces = std::make_shared<FakeInterfaces>(options_.network);
         host = std::make_unique<zephrun::AppHost>(app);
         driver = std::make_unique<ui::TestDriver>(host->window());
     }

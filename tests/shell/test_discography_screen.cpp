@@ -147,7 +147,7 @@ TEST(DiscographyStrip, ZoomAndSnapAtTheEdgesAndTapZones) {
     strip.setContentOffset({60, 0});
     EXPECT_FLOAT_EQ(coverWidth(d, 0), 100);
     EXPECT_FLOAT_EQ(coverWidth(d, 1), 100);
-    EXPECT_EQ(d.cover(1)->frame().origin, ui::Point(10, 10));
+    EXPECT_EQ(d.cover(1)->frame().origin, (ui::Point{10, 10}));
     EXPECT_EQ(d.myPageControl()->currentPage(), 1);
     // On to the last cover and 30 points past it: only the covers around the offset change.
     for (float x = 70; x <= 270; x += 10) strip.setContentOffset({x, 0});

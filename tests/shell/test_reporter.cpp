@@ -76,7 +76,7 @@ TEST(Reporter, SheetFollowsThePictureAndCancellingTheChooserKeepsIt) {
 
     t.choosePhoto();
     ASSERT_TRUE(t.view->hasPicture());
-    EXPECT_EQ(t.view->pictureButton().currentImage().size(), ui::Size(90, 90));
+    EXPECT_EQ(t.view->pictureButton().currentImage().size(), (ui::Size{90, 90}));
     const auto stored = zplatform::readWholeFile(t.stored());
     ASSERT_TRUE(stored);
     // The bars hidden for the chooser are back.

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "app/community/tour_tracker/tour_tracker_view.h"
-#include "app_fixture.h"
 #include "app/persisted_keys.h"
+#include "app_fixture.h"
 #include "platform/user_defaults.h"
 
 namespace apptest {
@@ -39,7 +39,7 @@ inline void editContent(AppRun& r, const std::string& relative, const std::strin
 
 class TourRun {
   public:
-    explicit TourRun(RunOptions options = {}, bool member = true) : run(options) {
+    explicit TourRun(RunOptions options = {}, bool member = true) : run(std::move(options)) {
         if (!member) return;
         auto& d = run.host->defaults();
         d.setString(zephrun::persistedKey("Zephrun", zephrun::keys::kZephrunLogin), "demo");

@@ -63,7 +63,7 @@ int runListen(const std::vector<std::string>& operands, std::ostream& out, std::
                 err << "ktclient: --seconds: a positive duration\n";
                 return 2;
             }
-        } else if (url.empty() && a.rfind("-", 0) != 0) {
+        } else if (url.empty() && a.rfind('-', 0) != 0) {
             url = a;
         } else {
             err << "ktclient: listen takes URL [--seconds S] [-o OUT.wav]\n";

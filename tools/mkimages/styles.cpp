@@ -443,13 +443,12 @@ const std::map<std::string, Painter>& painters() {
         {"tutorial",
          [](Raster& r, const Entry&) {
              r.fill(kInk.withAlpha(0.55f));
-             const char* icons[] = {"hint-tap",      "hint-lr",    "hint-ud",
-                                    "hint-multi",    "hint-shake", "hint-switch",
-                                    "hint-question", "hint-tap",   "hint-lr"};
-             (void)icons;
+             // Each row of gestures stands just above its captions (laid at 68, 196 and 303 in
+             // this picture by the help page).
+             const float rowCentre[] = {38, 166, 273};
              for (int row = 0; row < 3; ++row)
                  for (int col = 0; col < 3; ++col) {
-                     float cx = col * 107 + 53, cy = row * 105 + 36;
+                     float cx = col * 107 + 53, cy = rowCentre[row];
                      r.circle(cx, cy, 26,
                               kAccent.mix(kCyan, (row * 3 + col) / 8.0f).withAlpha(0.85f));
                      r.ring(cx, cy, 26, 1.5f, kWhite.withAlpha(0.7f));

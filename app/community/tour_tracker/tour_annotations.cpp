@@ -22,7 +22,7 @@ std::string ConcertsMapAnnotation::title() const {
     return concert().cTitle;
 }
 
-MembresMapAnnotation::MembresMapAnnotation(std::shared_ptr<const MembresDescription> membre)
+MembresMapAnnotation::MembresMapAnnotation(const std::shared_ptr<const MembresDescription>& membre)
     : record_(membre, membre ? membre->tLongitude : 0, membre ? membre->tLatitude : 0) {}
 
 ui::LocationCoordinate MembresMapAnnotation::coordinate() const {

@@ -42,7 +42,7 @@ class ConcertsMapAnnotation : public ui::Annotation {
 // A member on the map (`MembresAnnotation`).
 class MembresMapAnnotation : public ui::Annotation {
   public:
-    explicit MembresMapAnnotation(std::shared_ptr<const MembresDescription> membre);
+    explicit MembresMapAnnotation(const std::shared_ptr<const MembresDescription>& membre);
     ui::LocationCoordinate coordinate() const override;
     std::string title() const override;
     const MembresAnnotation& record() const { return record_; }
