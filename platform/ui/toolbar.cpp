@@ -178,19 +178,20 @@ Color Toolbar::buttonColor(const BarButtonItem& item) const {
     return Color::gray(0.22f, barColor().a);
 }
 
-void Toolbar::setItems(const std::vector<std::shared_ptr<BarButtonItem>>& items) {
+// By value: callers may hand back the bar's own list (items()), which is cleared here.
+void Toolbar::setItems(std::vector<std::shared_ptr<BarButtonItem>> items) {
     for (auto& v : itemViews_)
         if (v) v->removeFromSuperview();
     itemViews_.clear();
     items_.clear();
     for (auto& item : items) {
         if (!item) continue;
-        items_.push_back(item);
         std::shared_ptr<ItemView> view;
         if (!item->isSpace()) {
             view = std::make_shared<ItemView>(*this, item);
             addSubview(view);
         }
+        items_.push_back(std::move(item));
         itemViews_.push_back(view);
     }
     layoutSubviews();

@@ -83,7 +83,7 @@ class Toolbar : public View {
     void setTintColor(std::optional<Color> tint);
 
     const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return items_; }
-    void setItems(const std::vector<std::shared_ptr<BarButtonItem>>& items);
+    void setItems(std::vector<std::shared_ptr<BarButtonItem>> items);
     // The view showing `item` (null for spaces and items not on this bar).
     View* viewForItem(const BarButtonItem* item) const;
     // The colours the bar and its buttons are drawn with.
