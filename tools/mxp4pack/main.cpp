@@ -27,13 +27,13 @@ int main(int argc, char** argv) {
     bool quiet = false, checkOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "mxp4pack: %s needs a value\n", a.c_str());
-                std::exit(2);
-            }
-            return argv[++i];
-        };
+        const bool takesValue =
+            a == "-o" || a == "--audio-dir" || a == "--encoding" || a == "--quality";
+        if (takesValue && i + 1 >= argc) {
+            std::fprintf(stderr, "mxp4pack: %s needs a value\n", a.c_str());
+            return 2;
+        }
+        auto value = [&]() -> std::string { return argv[++i]; };
         if (a == "-o") {
             output = value();
         } else if (a == "--audio-dir") {
