@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/shell/text_blanks.h"
 #include "client/html_unescape.h"
 #include "platform/ui/image.h"
 #include "platform/ui/image_view.h"
@@ -13,13 +14,6 @@ namespace {
 
 ui::Font rowFont() {
     return ui::Font::named("Trebuchet MS", 14);
-}
-
-std::string withoutLineBreaks(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != '\n' && c != '\t' && c != '\r') out += c;
-    return out;
 }
 
 } // namespace

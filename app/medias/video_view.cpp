@@ -6,6 +6,7 @@
 #include "app/medias/medias_texts.h"
 #include "app/shell/next_page_row.h"
 #include "app/shell/shell_texts.h"
+#include "app/shell/text_blanks.h"
 #include "app/shell/thumbnail_cache.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "feeds/videos.h"
@@ -38,13 +39,6 @@ std::shared_ptr<ui::Label> label(const ui::Rect& frame, const std::string& text,
     l->setFont(ui::Font::named(kFont, size));
     l->setNumberOfLines(lines);
     return l;
-}
-
-std::string withoutBlanks(std::string_view text) {
-    std::string out;
-    for (char c : text)
-        if (c != '\n' && c != '\r' && c != '\t' && c != ' ') out += c;
-    return out;
 }
 
 } // namespace

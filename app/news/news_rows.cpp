@@ -1,6 +1,7 @@
 #include "app/news/news_rows.h"
 
 #include "app/news/news_texts.h"
+#include "app/shell/text_blanks.h"
 #include "feeds/concerts_description.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/label.h"
@@ -92,20 +93,6 @@ ui::Rect textFrame(bool hasPicture, bool hasLink) {
 ui::Rect linkFrame(bool hasPicture, bool textEmpty) {
     if (textEmpty) return hasPicture ? kTextBesideTall : kTextAcrossTall;
     return hasPicture ? kLinkBeside : kLinkAcross;
-}
-
-std::string withoutLineBreaks(std::string_view text) {
-    std::string out;
-    for (char c : text)
-        if (c != '\n' && c != '\r' && c != '\t') out += c;
-    return out;
-}
-
-std::string withoutBlanks(std::string_view text) {
-    std::string out;
-    for (char c : text)
-        if (c != '\n' && c != '\r' && c != '\t' && c != ' ') out += c;
-    return out;
 }
 
 std::shared_ptr<ui::TableViewCell> makeNewsCell(const NewsRow& row, const ui::Color& tint,

@@ -61,9 +61,6 @@ int rowTag(bool hasLink, bool hasPicture, std::size_t length);
 // Frames of the text label and of the link label ("Lien associé", "Cliques ici…").
 ui::Rect textFrame(bool hasPicture, bool hasLink);
 ui::Rect linkFrame(bool hasPicture, bool textEmpty);
-// Without line feeds, carriage returns and tabs; withoutBlanks also without spaces.
-std::string withoutLineBreaks(std::string_view text);
-std::string withoutBlanks(std::string_view text);
 
 std::shared_ptr<ui::TableViewCell> makeNewsCell(const NewsRow& row, const ui::Color& tint,
                                                 bool french);

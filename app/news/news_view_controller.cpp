@@ -4,6 +4,7 @@
 #include "app/news/news_texts.h"
 #include "app/shell/next_page_row.h"
 #include "app/shell/shell_texts.h"
+#include "app/shell/text_blanks.h"
 #include "app/shell/thumbnail_cache.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "feeds/concerts.h"
@@ -253,7 +254,7 @@ void NewsViewController::didSelectRowAtIndexPath(ui::TableView& table, const ui:
 
 void NewsViewController::askToLeave(ui::TableViewCell& cell) {
     const bool french = isFrench();
-    currentLinkForReading_ = news::withoutBlanks(labelText(cell, news::kTagLinkHolder));
+    currentLinkForReading_ = withoutBlanks(labelText(cell, news::kTagLinkHolder));
     appDelegate.showAlert(news::texts::kQuitQuestion.in(french), 0, texts::kNo.in(french),
                           {texts::kYes.in(french)});
 }
@@ -299,14 +300,14 @@ void NewsViewController::showDetail(const std::string& date, const std::string& 
     back->addTarget([this](ui::Control&) { hideDetail(); }, ui::ControlEvent::TouchUpInside);
     panel->addSubview(back);
     auto titleLabel = std::make_shared<ui::Label>(kPanelTitle);
-    titleLabel->setText(news::withoutLineBreaks(title));
+    titleLabel->setText(withoutLineBreaks(title));
     titleLabel->setTextColor(ui::Color::white());
     titleLabel->setFont(ui::Font::named(kFont, 18));
     titleLabel->setNumberOfLines(2);
     titleLabel->setAdjustsFontSizeToFitWidth(true);
     panel->addSubview(titleLabel);
     auto dateLabel = std::make_shared<ui::Label>(kPanelDate);
-    dateLabel->setText(news::withoutLineBreaks(date));
+    dateLabel->setText(withoutLineBreaks(date));
     dateLabel->setTextColor(tint);
     dateLabel->setFont(ui::Font::named(kFont, 12));
     panel->addSubview(dateLabel);
@@ -316,7 +317,7 @@ void NewsViewController::showDetail(const std::string& date, const std::string& 
     text->setTextColor(ui::Color::white());
     text->setTextAlignment(ui::TextAlignment::Left);
     text->setFont(ui::Font::named(kFont, 13));
-    text->setText(news::withoutLineBreaks(texte));
+    text->setText(withoutLineBreaks(texte));
     panel->addSubview(text);
     viewDetail_ = panel;
     view().addSubview(panel);

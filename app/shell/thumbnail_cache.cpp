@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/shell/text_blanks.h"
 #include "app/shell/zephrun_app_delegate.h"
 #include "platform/atomic_file.h"
 #include "platform/http/http_connection.h"
@@ -26,13 +27,6 @@ constexpr std::size_t kMaxReplyBytes = 8u << 20;
 constexpr double kWaitSlice = 0.2;
 // The longest name a directory entry may have.
 constexpr std::size_t kMaxNameBytes = 255;
-
-std::string withoutBlanks(std::string_view text) {
-    std::string out;
-    for (char c : text)
-        if (c != ' ' && c != '\n' && c != '\t' && c != '\r') out += c;
-    return out;
-}
 
 // The address's components between "/" separators, empty ones skipped ("a//b/" -> a, b).
 std::vector<std::string_view> pathComponents(std::string_view address) {
